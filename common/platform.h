@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vorl {
+
+// Holds the one-instance lock for as long as it lives.
+class InstanceGuard {
+public:
+    InstanceGuard();
+    ~InstanceGuard();
+    InstanceGuard(const InstanceGuard&) = delete;
+    InstanceGuard& operator=(const InstanceGuard&) = delete;
+
+    // False when another running copy holds the lock. On Windows the lock is the named mutex
+    // "Local\$VORL$"; elsewhere an exclusive lock on a file in `lockFolder`.
+    bool acquire(const std::filesystem::path& lockFolder);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Per-user folders: Windows' roaming and local application-data folders, or their XDG
+// counterparts (config and data home). Nothing when they cannot be found.
+std::optional<std::filesystem::path> gf_roamingAppDataFolder();
+std::optional<std::filesystem::path> gf_localAppDataFolder();
+
+int gf_processId();
+bool gf_syncFile(std::FILE* file);
+
+// Interrupt (Ctrl+C, SIGTERM) handling for console front-ends: the handler only sets a flag.
+void gf_installInterruptHandler();
+bool gf_interruptRequested();
+
+// A 1 ms system timer resolution for the 10 ms loops; a no-op where timers are fine already.
+bool gf_beginFineTimer();
+void gf_endFineTimer();
+
+} // namespace vorl

@@ -1,0 +1,52 @@
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "common/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace vorl {
+
+struct InstanceGuard::Impl {
+    int fd = -1;
+};
+
+InstanceGuard::InstanceGuard() : impl_(std::make_unique<Impl>()) {}
+
+InstanceGuard::~InstanceGuard() {
+    if (impl_->fd >= 0) ::close(impl_->fd);
+}
+
+bool InstanceGuard::acquire(const fs::path& lockFolder) {
+    const fs::path lockFile = lockFolder / ".VORL.lock";
+    impl_->fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (impl_->fd < 0) return true; // an unlockable folder must not keep the program from running
+    if (::flock(impl_->fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(impl_->fd);
+        impl_->fd = -1;
+        return false;
+    }
+    return true;
+}
+
+namespace {
+std::optional<fs::path> lf_xdgFolder(const char* variable, const char* fallbackBelowHome) {
+    if (const char* value = std::getenv(variable); value && *value) return fs::path(value);
+    if (const char* home = std::getenv("HOME"); home && *home) return fs::path(home) / fallbackBelowHome;
+    return std::nullopt;
+}
+} // namespace
+
+std::optional<fs::path> gf_roamingAppDataFolder() { return lf_xdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::optional<fs::path> gf_localAppDataFolder() { return lf_xdgFolder("XDG_DATA_HOME", ".local/share"); }
+
+int gf_processId() { return static_cast<int>(::getpid()); }
+
+bool gf_syncFile(std::FILE* file) { return ::fsync(::fileno(file)) == 0; }
+
+bool gf_beginFineTimer() { return false; }
+void gf_endFineTimer() {}
+
+} // namespace vorl
