@@ -1,0 +1,27 @@
+#pragma once
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorl {
+
+struct CommandLineOptions {
+    // Production switch: set only when a switch was given; the last one wins.
+    std::optional<bool> production;
+    bool headless = false;
+    bool help = false;
+    std::optional<std::filesystem::path> workdir;
+    std::optional<std::filesystem::path> configDir;
+    std::optional<int> durationSeconds;
+    std::string sim = "standin";
+    // Wrong use of an option that takes a value; the program says so and ends.
+    std::string error;
+};
+
+// Parses the arguments after the program name. Arguments matching no option are ignored.
+CommandLineOptions gf_parseCommandLine(const std::vector<std::string>& args);
+
+std::string gf_usageText();
+
+} // namespace vorl

@@ -1,0 +1,48 @@
+#include "app/DataFiles.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/AppPaths.h"
+#include "app/Parameters.h"
+#include "app/RunControl.h"
+#include "app/StatusBoard.h"
+#include "app/TimeShift.h"
+#include "common/Log.h"
+
+namespace fs = std::filesystem;
+
+namespace vorl {
+namespace {
+
+bool lf_createDataFolders() {
+    for (const auto& folder : gf_paths().dataFolders()) {
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        if (ec) {
+            gf_status().setError(fmt::format("Failed to create directory: {} ({})", folder.string(), ec.message()));
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool gf_readDataFiles() {
+    Parameters& params = gf_params();
+    const bool firstRun = params.readAll(gf_run().stopRequested());
+    if (firstRun) {
+        // A first run scans liveries and airports, whatever the defaults say.
+        params.SCAN_LIVERIES.set(true);
+        params.save(params.SCAN_LIVERIES);
+        params.SCAN_AIRPORTS.set(true);
+        params.save(params.SCAN_AIRPORTS);
+    }
+    params.afterReading();
+    if (!lf_createDataFolders()) return false;
+    gf_applyTimeShiftSettings();
+    return true;
+}
+
+} // namespace vorl

@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+
+namespace vorl {
+
+class Parameter;
+
+// What the program core asks of its window. The Qt window and the console are two
+// front-ends behind this port; the core never knows which one runs.
+class FrontEnd {
+public:
+    virtual ~FrontEnd() = default;
+
+    // Start (or restart) the start-up thread, on the front-end's own thread.
+    virtual void postStart() = 0;
+    // Save the window position and end the message loop with the stored exit code.
+    virtual void postSaveAndQuit() = 0;
+    // The status display changed.
+    virtual void postRepaint() = 0;
+
+    // A bound control follows its setting (check mark, list selection, edit text).
+    virtual void updateControl(const Parameter& parameter) = 0;
+    virtual void enableControl(int controlId, bool enabled) = 0;
+    virtual void setTopMost(bool topMost) = 0;
+
+    // False when there is no window a user could look at and close: the core then does not
+    // wait for the user after an error it has already shown.
+    virtual bool hasWindow() const = 0;
+
+    // Runs the front-end's message loop on the calling (main) thread until the program quits;
+    // returns the exit code.
+    virtual int runMessageLoop() = 0;
+};
+
+} // namespace vorl

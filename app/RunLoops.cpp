@@ -1,0 +1,69 @@
+#include "app/RunLoops.h"
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "app/RunControl.h"
+#include "app/StatusBoard.h"
+#include "common/platform.h"
+
+namespace vorl {
+namespace {
+
+std::recursive_mutex g_simulatorStateMutex;
+bool g_simulatorRunning = false;
+
+constexpr auto kCycle = std::chrono::milliseconds(10);
+constexpr auto kMaxLag = std::chrono::milliseconds(110);
+
+// Work done once a second: the status clock that ages the status line.
+struct SecondTicker {
+    int statusClock = 0;
+    int tickCounter = 0;
+
+    void onTick() {
+        ++statusClock;
+        gf_status().onStatusClockTick(statusClock);
+        if (++tickCounter >= 86400) tickCounter = 0;
+    }
+};
+
+} // namespace
+
+void gf_setSimulatorRunning(bool running) {
+    std::lock_guard lock(g_simulatorStateMutex);
+    g_simulatorRunning = running;
+}
+
+bool gf_simulatorRunning() {
+    std::lock_guard lock(g_simulatorStateMutex);
+    return g_simulatorRunning;
+}
+
+bool gf_sessionSetUp() { return !gf_run().stopOrClosed(); }
+
+void gf_mainLoop() {
+    using Clock = std::chrono::steady_clock;
+    gf_setSimulatorRunning(true);
+    const bool fineTimer = gf_beginFineTimer();
+    SecondTicker ticker;
+    auto base = Clock::now();
+    auto nextSecond = base + std::chrono::seconds(1);
+    while (!gf_run().stopRequested()) {
+        const auto now = Clock::now();
+        if (now >= nextSecond) {
+            ticker.onTick();
+            nextSecond += std::chrono::seconds(1);
+            if (nextSecond < now) nextSecond = now + std::chrono::seconds(1);
+            base = now;
+        }
+        // A lag of more than 110 ms is dropped, not caught up.
+        base += kCycle;
+        if (Clock::now() - base > kMaxLag) base = Clock::now();
+        std::this_thread::sleep_until(base);
+    }
+    if (fineTimer) gf_endFineTimer();
+}
+
+} // namespace vorl
