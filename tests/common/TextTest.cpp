@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "common/Folders.h"
+#include "common/TextConversion.h"
+#include "common/TimeStamp.h"
+#include "tests/support/TempFolder.h"
+
+namespace fs = std::filesystem;
+using namespace vorl;
+using vorl::test::TempFolder;
+using vorl::test::writeFile;
+
+TEST(TextConversion, RoundTripThroughUtf16IncludingSurrogatePairs) {
+    const std::string text = "Z\xC3\xBCrich \xE2\x9C\x88 \xF0\x9F\x9B\xAB";
+    const std::u16string wide = utf8_to_wide(text);
+    EXPECT_EQ(wide.size(), 11u); // the last character takes a surrogate pair
+    EXPECT_EQ(wide_to_utf8(wide), text);
+}
+
+TEST(TextConversion, InvalidInputThrows) {
+    EXPECT_THROW(utf8_to_wide("bad \xFF"), std::runtime_error);
+    EXPECT_THROW(utf8_to_wide("cut \xE2\x9C"), std::runtime_error);
+    EXPECT_THROW(wide_to_utf8(std::u16string(1, char16_t(0xD800))), std::runtime_error);
+    try {
+        utf8_to_wide("\xC0\x80");
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "utf8_to_wide: invalid UTF-8");
+    }
+}
+
+TEST(TimeStamp, FormatAndInvalidTimes) {
+    EXPECT_EQ(gf_timeStampText(0), "Thu Jan 01 00:00:00 1970");
+    EXPECT_EQ(gf_timeStampText(1796529600), "Sun Dec 06 04:00:00 2026");
+    EXPECT_EQ(gf_timeStampText(1760000000).substr(4, 3), "Okt");
+    EXPECT_EQ(gf_timeStampText(-1), "Invalid time");
+    EXPECT_EQ(gf_timeStampText(std::numeric_limits<std::time_t>::max()), "Invalid time");
+}
+
+TEST(Folders, ListCountAndRemove) {
+    TempFolder dir;
+    writeFile(dir / "a.xml", "1");
+    writeFile(dir / "B.XML", "2");
+    writeFile(dir / "c.txt", "3");
+    fs::create_directories(dir / "sub.xml");
+    EXPECT_EQ(gf_listXmlFiles(dir.path()).size(), 2u);
+    EXPECT_EQ(gf_countEntries(dir.path()), 4);
+    EXPECT_EQ(gf_countEntries(dir / "missing"), 0);
+    gf_removeXMLFilesFromDirectory(dir.path());
+    EXPECT_EQ(gf_countEntries(dir.path()), 2);
+    gf_removeFilesFromDirectory(dir.path());
+    EXPECT_EQ(gf_countEntries(dir.path()), 1);
+    EXPECT_TRUE(gf_isFolderWritable(dir.path()));
+    EXPECT_FALSE(fs::exists(dir / ".write_test.tmp"));
+    EXPECT_FALSE(gf_isFolderWritable(dir / "missing"));
+}
