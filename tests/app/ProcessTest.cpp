@@ -1,0 +1,90 @@
+// The vorl program as a user starts it: separate processes, their exit codes and files.
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include "tests/support/TempFolder.h"
+
+namespace fs = std::filesystem;
+using vorl::test::readFile;
+using vorl::test::TempFolder;
+using vorl::test::writeFile;
+
+namespace {
+
+int runVorl(const std::string& arguments) {
+    const int status = std::system(fmt::format("'{}' {} >/dev/null 2>&1", VORL_BINARY, arguments).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+}
+
+std::string folderArgs(const TempFolder& dir) {
+    return fmt::format("--headless --workdir '{}' --config-dir '{}'", dir.path().string(), (dir / "cfg").string());
+}
+
+} // namespace
+
+TEST(Process, ProductionRunWritesLogAndEverySettingThenExits) {
+    TempFolder dir;
+    fs::create_directories(dir / "docs");
+    EXPECT_EQ(runVorl("--production " + folderArgs(dir)), 0);
+    const std::string log = readFile(dir / "Log.txt");
+    EXPECT_EQ(log.find("(utc) VORL version "), 25u) << log;
+    EXPECT_NE(log.find("\nproduction\n"), std::string::npos);
+    EXPECT_NE(log.find("Exiting: USER CLOSED SIM"), std::string::npos);
+    const std::string settings = readFile(dir / "cfg" / "parameters.xml");
+    for (const char* key : {"MAIN_WINDOW_X", "AI_PACKAGE_SELECTOR", "MAX_FIT_FL", "LAST_EPOCH_TIME:", "lfolder9",
+                            "MYSIMADDON24_VERSION", "parking_percentage"})
+        EXPECT_NE(settings.find(fmt::format("name=\"{}\"", key)), std::string::npos) << key;
+    for (const char* folder : {"input", "output/info", "output/errors", "airports/learned/stock",
+                               "airports/my_simaddon", "airports/my_thirdparty"})
+        EXPECT_TRUE(fs::is_directory(dir / folder)) << folder;
+
+    EXPECT_EQ(runVorl("/production /no-production --production " + folderArgs(dir)), 0);
+    EXPECT_EQ(readFile(dir / "Log0.txt"), log) << "the previous log is kept as a generation";
+}
+
+TEST(Process, OutsideItsFolderTheUserIsTold) {
+    TempFolder dir;
+    EXPECT_EQ(runVorl("--production " + folderArgs(dir)), 1);
+    EXPECT_NE(readFile(dir / "Log.txt").find("Error VORL must be run from the VORL folder!\n"), std::string::npos);
+}
+
+TEST(Process, SecondInstanceEndsSilently) {
+    TempFolder dir;
+    fs::create_directories(dir / "one" / "docs");
+    fs::create_directories(dir / "two" / "docs");
+    const std::string cfg = (dir / "cfg").string();
+    const std::string first = fmt::format("'{}' --headless --duration 3 --workdir '{}' --config-dir '{}' >/dev/null 2>&1 &",
+                                          VORL_BINARY, (dir / "one").string(), cfg);
+    ASSERT_EQ(std::system(first.c_str()), 0);
+    for (int i = 0; i < 100 && !fs::exists(dir / "one" / "Log.txt"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(fs::exists(dir / "one" / "Log.txt"));
+    EXPECT_EQ(runVorl(fmt::format("--headless --production --workdir '{}' --config-dir '{}'", (dir / "two").string(), cfg)),
+              255);
+    EXPECT_FALSE(fs::exists(dir / "two" / "Log.txt"));
+    for (int i = 0; i < 300 && readFile(dir / "one" / "Log.txt").find("Exiting:") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_NE(readFile(dir / "one" / "Log.txt").find("Run time of 3 seconds is over"), std::string::npos);
+}
+
+TEST(Process, UnparsableSettingsAreSavedAsGenerationZeroAndReplaced) {
+    TempFolder dir;
+    fs::create_directories(dir / "docs");
+    writeFile(dir / "cfg" / "parameters.xml", "<root><parameters><parameter name=");
+    EXPECT_EQ(runVorl("--production " + folderArgs(dir)), 0);
+    EXPECT_EQ(readFile(dir / "cfg" / "parameters0.xml"), "<root><parameters><parameter name=");
+    EXPECT_NE(readFile(dir / "Log.txt").find("failed to load ("), std::string::npos);
+    EXPECT_NE(readFile(dir / "Log.txt").find("). Saved as 0.xml and removed."), std::string::npos);
+    EXPECT_NE(readFile(dir / "cfg" / "parameters.xml").find("name=\"RANGE\" value=\"40\""), std::string::npos);
+}
+
+TEST(Process, HelpAndWrongOptions) {
+    EXPECT_EQ(runVorl("--help"), 0);
+    EXPECT_EQ(runVorl("--duration soon"), 2);
+}
