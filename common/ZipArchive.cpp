@@ -1,0 +1,122 @@
+#include "common/ZipArchive.h"
+
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+#include <fmt/format.h>
+#include <zip.h>
+
+#include "common/Log.h"
+
+namespace fs = std::filesystem;
+
+namespace vorl {
+
+ZipArchive::ZipArchive(const fs::path& path, Mode mode) : path_(path) {
+    int error = 0;
+    const int flags = mode == Mode::Read ? ZIP_RDONLY : (ZIP_CREATE | ZIP_TRUNCATE);
+    archive_ = zip_open(path.string().c_str(), flags, &error);
+    if (!archive_) throw std::runtime_error(fmt::format("Could not open {}", path.string()));
+}
+
+ZipArchive::~ZipArchive() {
+    if (archive_) zip_discard(archive_);
+}
+
+std::vector<std::string> ZipArchive::entryNames() const {
+    std::vector<std::string> names;
+    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        if (const char* name = zip_get_name(archive_, static_cast<zip_uint64_t>(i), 0)) names.emplace_back(name);
+    }
+    return names;
+}
+
+std::string ZipArchive::read(const std::string& entryName) const {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat(archive_, entryName.c_str(), 0, &stat) != 0)
+        throw std::runtime_error(fmt::format("no entry {} in {}", entryName, path_.string()));
+    zip_file_t* file = zip_fopen(archive_, entryName.c_str(), 0);
+    if (!file) throw std::runtime_error(fmt::format("cannot open entry {} in {}", entryName, path_.string()));
+    std::string bytes(static_cast<std::size_t>(stat.size), '\0');
+    const zip_int64_t got = zip_fread(file, bytes.data(), stat.size);
+    zip_fclose(file);
+    if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size)
+        throw std::runtime_error(fmt::format("cannot read entry {} in {}", entryName, path_.string()));
+    return bytes;
+}
+
+void ZipArchive::add(const std::string& entryName, const fs::path& file) {
+    zip_source_t* source = zip_source_file(archive_, file.string().c_str(), 0, ZIP_LENGTH_TO_END);
+    if (!source) throw std::runtime_error(fmt::format("cannot read {}", file.string()));
+    if (zip_file_add(archive_, entryName.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
+        zip_source_free(source);
+        throw std::runtime_error(fmt::format("cannot add {} to {}", entryName, path_.string()));
+    }
+}
+
+bool ZipArchive::commit(int* errorCode) {
+    if (zip_close(archive_) != 0) {
+        if (errorCode) *errorCode = zip_error_code_zip(zip_get_error(archive_));
+        return false;
+    }
+    archive_ = nullptr;
+    return true;
+}
+
+bool gf_isSafeEntryName(const std::string& name) {
+    if (name.empty() || name.front() == '/' || name.front() == '\\') return false;
+    if (name.size() >= 2 && name[1] == ':') return false;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        const auto end = name.find_first_of("/\\", start);
+        const std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (part == "..") return false;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return true;
+}
+
+UnzipResult gf_unzipInto(const fs::path& archivePath, const fs::path& folder) {
+    UnzipResult result;
+    std::unique_ptr<ZipArchive> archive;
+    try {
+        archive = std::make_unique<ZipArchive>(archivePath, ZipArchive::Mode::Read);
+    } catch (const std::exception& e) {
+        logLine(e.what());
+        return result;
+    }
+    try {
+        for (const auto& name : archive->entryNames()) {
+            if (!gf_isSafeEntryName(name)) {
+                logImportant("Refused zip entry outside {}: {}", folder.string(), name);
+                result.refused.push_back(name);
+                continue;
+            }
+            const fs::path target = folder / fs::path(name).lexically_normal();
+            if (name.back() == '/' || name.back() == '\\') {
+                fs::create_directories(target);
+                continue;
+            }
+            fs::create_directories(target.parent_path());
+            std::ofstream out(target, std::ios::binary | std::ios::trunc);
+            const std::string bytes = archive->read(name);
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            if (!out) {
+                logLine("Could not create output file {}", target.string());
+                return result;
+            }
+            result.written.push_back(target);
+        }
+    } catch (const std::exception& e) {
+        logLine("Unzipping error code: {}", e.what());
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace vorl
