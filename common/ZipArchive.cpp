@@ -49,7 +49,7 @@ std::string ZipArchive::read(const std::string& entryName) const {
 }
 
 void ZipArchive::add(const std::string& entryName, const fs::path& file) {
-    zip_source_t* source = zip_source_file(archive_, file.string().c_str(), 0, ZIP_LENGTH_TO_END);
+    zip_source_t* source = zip_source_file(archive_, file.string().c_str(), 0, 0);
     if (!source) throw std::runtime_error(fmt::format("cannot read {}", file.string()));
     if (zip_file_add(archive_, entryName.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
         zip_source_free(source);
