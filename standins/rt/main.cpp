@@ -1,0 +1,77 @@
+// vorl-rt-standin: a loopback stand-in for the RealTraffic v5 API, replaying a scenario file.
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include <fmt/format.h>
+
+#include "standins/rt/RtStandIn.h"
+
+namespace {
+
+vorl::standin::RtStandIn* g_server = nullptr;
+
+void lf_onSignal(int) {
+    if (g_server != nullptr) g_server->stop();
+}
+
+void lf_usage() {
+    std::cerr << "usage: vorl-rt-standin --port N --scenario FILE [--rrl MS] [--wrrl MS] [--start SECONDS]\n"
+                 "         [--license KEY]... [--expired-license KEY]... [--max-sessions N]\n"
+                 "         [--session-timeout SECONDS] [--record-length 48|49] [--qnh-inhg]\n"
+                 "         [--http-status-ok] [--fault ENDPOINT,KIND[,after=N][,times=N]]...\n"
+                 "  ENDPOINT: auth deauth traffic buffered parked nearestmetar weather *\n"
+                 "  KIND: status=NNN invalid-json html-504 empty slow=MS drop\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace vorl::standin;
+    StandInOptions options;
+    int port = 0;
+    std::string scenarioPath;
+    try {
+        for (int i = 1; i < argc; ++i) {
+            const std::string arg = argv[i];
+            auto next = [&]() -> std::string {
+                if (i + 1 >= argc) throw std::invalid_argument(fmt::format("{} needs a value", arg));
+                return argv[++i];
+            };
+            if (arg == "--port") port = std::stoi(next());
+            else if (arg == "--scenario") scenarioPath = next();
+            else if (arg == "--rrl") options.rrlMs = std::stoi(next());
+            else if (arg == "--wrrl") options.wrrlMs = std::stoi(next());
+            else if (arg == "--start") options.startAtSeconds = std::stod(next());
+            else if (arg == "--license") options.licenses.push_back(next());
+            else if (arg == "--expired-license") options.expiredLicenses.push_back(next());
+            else if (arg == "--max-sessions") options.maxSessionsPerLicense = std::stoi(next());
+            else if (arg == "--session-timeout") options.sessionTimeoutSeconds = std::stoi(next());
+            else if (arg == "--record-length") options.extraRecordElements = std::stoi(next()) - 48;
+            else if (arg == "--qnh-inhg") options.qnhInHg = true;
+            else if (arg == "--http-status-ok") options.mirrorHttpStatus = false;
+            else if (arg == "--fault") options.faults.push_back(gf_parseFaultRule(next()));
+            else if (arg == "--help" || arg == "-h") {
+                lf_usage();
+                return 0;
+            } else {
+                throw std::invalid_argument(fmt::format("unknown option {}", arg));
+            }
+        }
+        if (scenarioPath.empty() || options.extraRecordElements < 0) throw std::invalid_argument("--scenario missing");
+        RtStandIn server(Scenario::load(scenarioPath), options);
+        g_server = &server;
+        std::signal(SIGINT, lf_onSignal);
+        std::signal(SIGTERM, lf_onSignal);
+        const int bound = server.start(port);
+        std::cout << fmt::format("RealTraffic stand-in listening on http://127.0.0.1:{}", bound) << std::endl;
+        server.wait();
+        g_server = nullptr;
+        return 0;
+    } catch (const std::exception& e) {
+        std::cerr << "vorl-rt-standin: " << e.what() << "\n";
+        lf_usage();
+        return 2;
+    }
+}
