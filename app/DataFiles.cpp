@@ -4,6 +4,9 @@
 #include <system_error>
 
 #include "app/AppPaths.h"
+#include "app/InstallDetection.h"
+#include "app/ProgramContext.h"
+#include "app/VersionCheck.h"
 #include "app/Parameters.h"
 #include "app/RunControl.h"
 #include "app/StatusBoard.h"
@@ -40,8 +43,16 @@ bool gf_readDataFiles() {
         params.save(params.SCAN_AIRPORTS);
     }
     params.afterReading();
+    const SimulatorFolders simulator = SimulatorFolders::ofThisUser(params.isMsfs2020());
+    gf_takeStoredInstallPath(params, simulator);
     if (!lf_createDataFolders()) return false;
+
+    gf_noteProgramVersion(params, gf_paths());
+    // A newer program handed to the user ends this start; its data is not read.
+    if (!gf_program().restarted.load() && !gf_checkVersions(params, gf_paths(), *gf_program().frontEnd)) return true;
+
     gf_applyTimeShiftSettings();
+    gf_requireInstallPath(params, simulator);
     return true;
 }
 

@@ -22,6 +22,8 @@ public:
     virtual void updateControl(const Parameter& parameter) = 0;
     virtual void enableControl(int controlId, bool enabled) = 0;
     virtual void setTopMost(bool topMost) = 0;
+    // A warning the user must acknowledge, captioned with the program's name.
+    virtual void showWarning(const std::string& text) = 0;
 
     // False when there is no window a user could look at and close: the core then does not
     // wait for the user after an error it has already shown.

@@ -33,6 +33,8 @@ void HeadlessFrontEnd::postStart() { post(Event::Start); }
 void HeadlessFrontEnd::postSaveAndQuit() { post(Event::SaveAndQuit); }
 void HeadlessFrontEnd::postRepaint() { post(Event::Repaint); }
 
+void HeadlessFrontEnd::showWarning(const std::string& text) { std::cerr << kProgramName << ": " << text << std::endl; }
+
 void HeadlessFrontEnd::printChangedTexts() {
     const std::string status = gf_status().status();
     const std::string error = gf_status().error();

@@ -22,6 +22,7 @@ public:
     void updateControl(const Parameter&) override {}
     void enableControl(int, bool) override {}
     void setTopMost(bool) override {}
+    void showWarning(const std::string& text) override;
     bool hasWindow() const override { return false; }
     int runMessageLoop() override;
 

@@ -82,10 +82,7 @@ void lf_startUpSteps() {
     if (!fs::is_directory(gf_paths().docs))
         throw UserErrorException(99, fmt::format("{} must be run from the {} folder!", kProgramName, kProgramName));
 
-    if (!gf_readDataFiles()) {
-        gf_run().requestStop(ClosingReason::SystemError, 0);
-        return;
-    }
+    if (!gf_readDataFiles()) throw UserErrorException(99, "reading data files failed!");
     lf_productionSwitch();
     lf_removeDecryptedReferenceFiles();
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vorl {
 
@@ -35,6 +36,15 @@ bool gf_syncFile(std::FILE* file);
 // Interrupt (Ctrl+C, SIGTERM) handling for console front-ends: the handler only sets a flag.
 void gf_installInterruptHandler();
 bool gf_interruptRequested();
+
+// Opens the system's file manager with `file` selected; false when there is none to open.
+bool gf_showInFileManager(const std::filesystem::path& file);
+
+// True when the process runs with administrator rights (Windows); elsewhere never needed.
+bool gf_isElevated();
+
+// Folders only an administrator may write to (Program Files); empty where there are none.
+std::vector<std::filesystem::path> gf_protectedProgramFolders();
 
 // A 1 ms system timer resolution for the 10 ms loops; a no-op where timers are fine already.
 bool gf_beginFineTimer();

@@ -46,6 +46,19 @@ int gf_processId() { return static_cast<int>(::getpid()); }
 
 bool gf_syncFile(std::FILE* file) { return ::fsync(::fileno(file)) == 0; }
 
+bool gf_showInFileManager(const fs::path& file) {
+    // Only a desktop session has a file manager; a console run has nobody to show it to.
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!display || !*display) && (!wayland || !*wayland)) return false;
+    const std::string command = "xdg-open '" + file.parent_path().string() + "' >/dev/null 2>&1 &";
+    return std::system(command.c_str()) == 0;
+}
+
+bool gf_isElevated() { return ::geteuid() == 0; }
+
+std::vector<fs::path> gf_protectedProgramFolders() { return {}; }
+
 bool gf_beginFineTimer() { return false; }
 void gf_endFineTimer() {}
 

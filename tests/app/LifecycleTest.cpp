@@ -32,6 +32,7 @@ class ProgramRun {
 public:
     explicit ProgramRun(std::string settings = {}) {
         fs::create_directories(dir / "docs");
+        vorl::test::useFakeSimulator(vorl::test::makeFakeSimulator(dir.path()));
         if (!settings.empty()) writeFile(dir / "cfg" / "parameters.xml", settings);
         args_ = {"vorl", "--headless", "--workdir", dir.path().string(), "--config-dir", (dir / "cfg").string()};
         thread_ = std::thread([this] {

@@ -17,13 +17,21 @@ using vorl::test::writeFile;
 
 namespace {
 
-int runVorl(const std::string& arguments) {
-    const int status = std::system(fmt::format("'{}' {} >/dev/null 2>&1", VORL_BINARY, arguments).c_str());
+int runVorl(const std::string& arguments, const std::string& environment = {}) {
+    const int status =
+        std::system(fmt::format("{} '{}' {} >/dev/null 2>&1", environment, VORL_BINARY, arguments).c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
 }
 
+// A run in its own folders.
 std::string folderArgs(const TempFolder& dir) {
     return fmt::format("--headless --workdir '{}' --config-dir '{}'", dir.path().string(), (dir / "cfg").string());
+}
+
+// ... with a simulator installation the program finds by itself.
+int runVorlWithSimulator(const TempFolder& dir, const std::string& arguments) {
+    const auto sim = vorl::test::makeFakeSimulator(dir.path());
+    return runVorl(arguments, fmt::format("XDG_CONFIG_HOME='{}' XDG_DATA_HOME='{}'", sim.roaming.string(), sim.local.string()));
 }
 
 } // namespace
@@ -31,7 +39,7 @@ std::string folderArgs(const TempFolder& dir) {
 TEST(Process, ProductionRunWritesLogAndEverySettingThenExits) {
     TempFolder dir;
     fs::create_directories(dir / "docs");
-    EXPECT_EQ(runVorl("--production " + folderArgs(dir)), 0);
+    EXPECT_EQ(runVorlWithSimulator(dir, "--production " + folderArgs(dir)), 0);
     const std::string log = readFile(dir / "Log.txt");
     EXPECT_EQ(log.find("(utc) VORL version "), 25u) << log;
     EXPECT_NE(log.find("\nproduction\n"), std::string::npos);
@@ -44,7 +52,7 @@ TEST(Process, ProductionRunWritesLogAndEverySettingThenExits) {
                                "airports/my_simaddon", "airports/my_thirdparty"})
         EXPECT_TRUE(fs::is_directory(dir / folder)) << folder;
 
-    EXPECT_EQ(runVorl("/production /no-production --production " + folderArgs(dir)), 0);
+    EXPECT_EQ(runVorlWithSimulator(dir, "/production /no-production --production " + folderArgs(dir)), 0);
     EXPECT_EQ(readFile(dir / "Log0.txt"), log) << "the previous log is kept as a generation";
 }
 
@@ -54,8 +62,21 @@ TEST(Process, OutsideItsFolderTheUserIsTold) {
     EXPECT_NE(readFile(dir / "Log.txt").find("Error VORL must be run from the VORL folder!\n"), std::string::npos);
 }
 
+TEST(Process, WithoutSimulatorTheUserIsAskedForTheCommunityFolder) {
+    TempFolder dir;
+    fs::create_directories(dir / "docs");
+    const std::string empty = fmt::format("XDG_CONFIG_HOME='{}' XDG_DATA_HOME='{}'", (dir / "none").string(),
+                                          (dir / "none").string());
+    EXPECT_EQ(runVorl("--production " + folderArgs(dir), empty), 1);
+    EXPECT_NE(readFile(dir / "Log.txt").find("Error 150: No install path detected. Type the full path to your "
+                                             "Community folder above, then press Enter"),
+              std::string::npos);
+}
+
 TEST(Process, SecondInstanceEndsSilently) {
     TempFolder dir;
+    const auto sim = vorl::test::makeFakeSimulator(dir.path());
+    vorl::test::useFakeSimulator(sim);
     fs::create_directories(dir / "one" / "docs");
     fs::create_directories(dir / "two" / "docs");
     const std::string cfg = (dir / "cfg").string();
@@ -77,7 +98,7 @@ TEST(Process, UnparsableSettingsAreSavedAsGenerationZeroAndReplaced) {
     TempFolder dir;
     fs::create_directories(dir / "docs");
     writeFile(dir / "cfg" / "parameters.xml", "<root><parameters><parameter name=");
-    EXPECT_EQ(runVorl("--production " + folderArgs(dir)), 0);
+    EXPECT_EQ(runVorlWithSimulator(dir, "--production " + folderArgs(dir)), 0);
     EXPECT_EQ(readFile(dir / "cfg" / "parameters0.xml"), "<root><parameters><parameter name=");
     EXPECT_NE(readFile(dir / "Log.txt").find("failed to load ("), std::string::npos);
     EXPECT_NE(readFile(dir / "Log.txt").find("). Saved as 0.xml and removed."), std::string::npos);

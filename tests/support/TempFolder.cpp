@@ -1,6 +1,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -36,6 +37,26 @@ std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace vorl::test
+
+namespace vorl::test {
+
+FakeSimulator makeFakeSimulator(const fs::path& folder, bool msfs2020) {
+    FakeSimulator sim;
+    sim.roaming = folder / "appdata" / "roaming";
+    sim.local = folder / "appdata" / "local";
+    sim.packages = sim.roaming / (msfs2020 ? "Microsoft Flight Simulator" : "Microsoft Flight Simulator 2024") / "Packages";
+    fs::create_directories(sim.packages / "Community");
+    fs::create_directories(sim.packages / (msfs2020 ? "Official" : "Official2024"));
+    fs::create_directories(sim.local);
+    return sim;
+}
+
+void useFakeSimulator(const FakeSimulator& simulator) {
+    ::setenv("XDG_CONFIG_HOME", simulator.roaming.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", simulator.local.c_str(), 1);
 }
 
 } // namespace vorl::test
