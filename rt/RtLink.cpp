@@ -55,6 +55,9 @@ void RtLink::Authenticater() {
         if (host_.clearStatus) host_.clearStatus();
     }
     traffic_.guid = weather_.guid;
+    // The login answer already tells the traffic limit; waiting the default instead would only
+    // delay the first live round after a failed buffered start.
+    if (ok) traffic_.rrl = weather_.rrl;
 }
 
 void RtLink::startReaders() {

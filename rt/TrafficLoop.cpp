@@ -126,17 +126,21 @@ bool TrafficReader::liveRound(std::int32_t& status) {
     return true;
 }
 
+void TrafficReader::refreshSettings() {
+    if (hooks_.settings) settings_ = hooks_.settings();
+}
+
 std::int32_t TrafficReader::gf_trafficReader() {
     logLine("{} connected", kName);
     std::int32_t status = 0;
     if (guid.empty()) return status;
-    if (hooks_.settings) settings_ = hooks_.settings();
+    refreshSettings();
     if (!bufferedQuery(status) && !stop.load()) logImportant("buffer failed {}", status);
     // The buffered answer counts against the rate limit like any other traffic request.
     sleepInterruptible(*this, rrl);
     loopRunning.store(true);
     while (!stop.load()) {
-        if (hooks_.settings) settings_ = hooks_.settings();
+        refreshSettings();
         if (parkedRequested_.exchange(false)) {
             parkedQuery();
             sleepInterruptible(*this, rrl);

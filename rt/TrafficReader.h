@@ -54,6 +54,9 @@ public:
     bool requestParkedTraffic(LatLon airport, int maxAgeHalfHours, bool keepAll);
     const std::vector<ParkedRecord>& parkedRecords() const { return parked_; }
 
+    // Takes this round's copy of the settings; the loop calls it at the start of every round.
+    void refreshSettings();
+
     // Parse the record just moved into `reply` / `parkedItem`; false when it was rejected.
     bool processLine();
     bool processParkedTrafficLine(const std::string& key);

@@ -169,9 +169,11 @@ void RtStandIn::answer(httplib::Response& response, int status, const std::strin
     response.set_content(json, "application/json");
 }
 
-void RtStandIn::answerError(httplib::Response& response, int status, const std::string& message) const {
-    answer(response, status,
-           nlohmann::json{{"status", status}, {"message", message}, {"server", options_.serverName}}.dump());
+void RtStandIn::answerError(httplib::Response& response, int status, const std::string& message,
+                            const nlohmann::json& extra) const {
+    nlohmann::json body{{"status", status}, {"message", message}, {"server", options_.serverName}};
+    body.update(extra);
+    answer(response, status, body.dump());
 }
 
 bool RtStandIn::applyFault(const std::string& endpoint, int count, httplib::Response& response) {
@@ -185,9 +187,15 @@ bool RtStandIn::applyFault(const std::string& endpoint, int count, httplib::Resp
             ++faultHits_[i];
         }
         switch (rule.kind) {
-        case FaultRule::Kind::Status:
-            answerError(response, rule.status, fmt::format("stand-in fault {}", rule.status));
+        case FaultRule::Kind::Status: {
+            nlohmann::json extra = nlohmann::json::object();
+            if (rule.status == 406) {
+                std::lock_guard lock(mutex_);
+                extra = {{"rrl", options_.rrlMs}, {"wrrl", options_.wrrlMs}};
+            }
+            answerError(response, rule.status, fmt::format("stand-in fault {}", rule.status), extra);
             return true;
+        }
         case FaultRule::Kind::InvalidJson:
             response.set_content("{\"status\": 200, \"data\": {\"4840d6\": [", "application/json");
             return true;
@@ -220,7 +228,8 @@ void RtStandIn::purgeExpired() {
     std::erase_if(sessions_, [&](const auto& entry) { return now - entry.second.lastUse > timeout; });
 }
 
-RtStandIn::Session* RtStandIn::admit(const httplib::Request& request, httplib::Response& response, Pace pace) {
+RtStandIn::Session* RtStandIn::admit(const httplib::Request& request, httplib::Response& response, Pace pace,
+                                     int* promisedMs) {
     if (!request.has_param("GUID")) {
         answerError(response, 400, "Missing parameter: GUID");
         return nullptr;
@@ -238,15 +247,25 @@ RtStandIn::Session* RtStandIn::admit(const httplib::Request& request, httplib::R
     session.lastUse = now;
     if (pace == Pace::None) return &session;
     auto& last = pace == Pace::Traffic ? session.lastTraffic : session.lastWeather;
-    const int limit = pace == Pace::Traffic ? options_.rrlMs : options_.wrrlMs;
+    const int limit = pace == Pace::Traffic ? session.promisedRrlMs : session.promisedWrrlMs;
+    if (promisedMs != nullptr) *promisedMs = limit;
     if (last && now - *last < std::chrono::milliseconds(limit)) {
         lock.unlock();
         ++rateViolations_;
-        answerError(response, 406, fmt::format("Request rate violation. Wait {} ms between requests", limit));
+        answerError(response, 406, fmt::format("Request rate violation. Wait {} ms between requests", limit),
+                    nlohmann::json{{pace == Pace::Traffic ? "rrl" : "wrrl", limit}});
         return nullptr;
     }
     last = now;
     return &session;
+}
+
+int RtStandIn::promise(const httplib::Request& request, Pace pace) {
+    std::lock_guard lock(mutex_);
+    const int limit = pace == Pace::Traffic ? options_.rrlMs : options_.wrrlMs;
+    const auto it = sessions_.find(request.get_param_value("GUID"));
+    if (it != sessions_.end()) (pace == Pace::Traffic ? it->second.promisedRrlMs : it->second.promisedWrrlMs) = limit;
+    return limit;
 }
 
 void RtStandIn::handle(const std::string& path, const httplib::Request& request, httplib::Response& response) {
@@ -307,7 +326,7 @@ std::string RtStandIn::authAnswer(const httplib::Request& request, httplib::Resp
     const std::string guid = fmt::format("{:08x}-{:04x}-4{:03x}-{:04x}-{:012x}", a >> 32, (a >> 16) & 0xffff,
                                          a & 0xfff, (b >> 48) & 0xffff, b & 0xffffffffffffULL);
     const auto now = Clock::now();
-    sessions_[guid] = Session{license, now, now, std::nullopt, std::nullopt};
+    sessions_[guid] = Session{license, now, now, std::nullopt, std::nullopt, options_.rrlMs, options_.wrrlMs};
     const nlohmann::json body{{"status", 200},        {"type", 1},
                               {"rrl", options_.rrlMs}, {"wrrl", options_.wrrlMs},
                               {"expiry", 1893456000}, {"GUID", guid},
@@ -375,11 +394,7 @@ void RtStandIn::trafficAnswer(const httplib::Request& request, httplib::Response
     }
     box = Box{*top, *bottom, *left, *right};
     if (admit(request, response, Pace::Traffic) == nullptr) return;
-    int rrl = 0;
-    {
-        std::lock_guard lock(mutex_);
-        rrl = options_.rrlMs;
-    }
+    const int rrl = promise(request, Pace::Traffic);
     const double t = scenarioTime(toffset);
     const double epoch = lf_epochNow() - toffset * 60.0;
     std::string out = "{\"data\":{";
@@ -411,7 +426,8 @@ void RtStandIn::nearestMetarAnswer(const httplib::Request& request, httplib::Res
         return;
     }
     const int maxCount = std::clamp(static_cast<int>(lf_number(request, "maxcount").value_or(1)), 1, 20);
-    if (admit(request, response, Pace::Weather) == nullptr) return;
+    int wrrl = 0;
+    if (admit(request, response, Pace::Weather, &wrrl) == nullptr) return;
     std::vector<std::pair<double, const WeatherStation*>> nearest;
     for (const auto& station : scenario_.stations())
         nearest.emplace_back(gf_distanceNm(*lat, *lon, station.lat, station.lon), &station);
@@ -423,11 +439,6 @@ void RtStandIn::nearestMetarAnswer(const httplib::Request& request, httplib::Res
                         {"Dist", std::round(nearest[i].first * 10.0) / 10.0},
                         {"BrgTo", std::round(gf_bearingDeg({*lat, *lon}, {station.lat, station.lon}) * 10.0) / 10.0},
                         {"METAR", station.metar}});
-    }
-    int wrrl = 0;
-    {
-        std::lock_guard lock(mutex_);
-        wrrl = options_.wrrlMs;
     }
     answer(response, 200, nlohmann::json{{"wrrl", wrrl}, {"status", 200}, {"message", "OK"}, {"data", data}}.dump());
 }
@@ -458,11 +469,7 @@ void RtStandIn::weatherAnswer(const httplib::Request& request, httplib::Response
                 {"locWX", {{"Info", "2026-12-06_0450Z"}, {"SLP", hpa}}},
                 {"AM", nlohmann::json::array()}};
     }
-    int wrrl = 0;
-    {
-        std::lock_guard lock(mutex_);
-        wrrl = options_.wrrlMs;
-    }
+    const int wrrl = promise(request, Pace::Weather);
     answer(response, 200,
            nlohmann::json{{"wrrl", wrrl}, {"source", "MemoryDB"}, {"status", 200}, {"message", "OK"}, {"data", data}}
                .dump());

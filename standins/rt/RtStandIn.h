@@ -85,6 +85,9 @@ private:
         std::chrono::steady_clock::time_point lastUse;
         std::optional<std::chrono::steady_clock::time_point> lastTraffic;
         std::optional<std::chrono::steady_clock::time_point> lastWeather;
+        // The limits the session was last told; a changed limit reaches it with the next answer.
+        int promisedRrlMs = 2000;
+        int promisedWrrlMs = 2000;
     };
     enum class Pace { Traffic, Weather, None };
 
@@ -92,10 +95,14 @@ private:
     // True when a fault answered the request.
     bool applyFault(const std::string& endpoint, int count, httplib::Response& response);
     void answer(httplib::Response& response, int status, const std::string& json) const;
-    void answerError(httplib::Response& response, int status, const std::string& message) const;
+    void answerError(httplib::Response& response, int status, const std::string& message,
+                     const nlohmann::json& extra = nlohmann::json::object()) const;
     // Checks the GUID and the rate limit; answers and returns nullptr when the call is refused.
-    Session* admit(const httplib::Request& request, httplib::Response& response, Pace pace);
+    // The limit comes back in `promisedMs` (the one the session has been told).
+    Session* admit(const httplib::Request& request, httplib::Response& response, Pace pace, int* promisedMs = nullptr);
     void purgeExpired();
+    // Tells the session the current limit of `pace` with this answer; returns it.
+    int promise(const httplib::Request& request, Pace pace);
 
     std::string authAnswer(const httplib::Request& request, httplib::Response& response);
     void trafficAnswer(const httplib::Request& request, httplib::Response& response, const std::string& endpoint);

@@ -1,0 +1,224 @@
+// Parsing and filtering of live records, and the hand-off's play-out times.
+#include <gtest/gtest.h>
+
+#include "RtTestSupport.h"
+#include "rt/HexId.h"
+#include "rt/TrafficHandOff.h"
+
+namespace vorl::test {
+namespace {
+
+struct ReaderFixture {
+    TrafficSettings settings;
+    std::optional<AirportRef> airport = AirportRef{kEhamLat, kEhamLon, -11.0};
+    std::vector<std::uint32_t> removed;
+    std::vector<std::string> statuses;
+    TrafficReader reader{RtConfig{}, hooks()};
+
+    ReaderFixture() {
+        reader.setUserPosition({kEhamLat, kEhamLon});
+        reader.guid = "g";
+    }
+    TrafficHooks hooks() {
+        TrafficHooks h;
+        h.settings = [this] { return settings; };
+        h.currentAirport = [this] { return airport; };
+        h.typeIndexOf = [](std::string_view type) { return static_cast<std::uint16_t>(type == "B738" ? 7 : 1); };
+        h.removeLiveAircraft = [this](std::uint32_t hex) { removed.push_back(hex); };
+        h.setStatus = [this](const std::string& text, bool) { statuses.push_back(text); };
+        return h;
+    }
+    // Parses one record; the reader takes this round's settings at the start of each round, so
+    // the fixture hands them over the same way.
+    bool parse(nlohmann::json record) {
+        reader.reply = std::move(record);
+        return reader.processLine();
+    }
+    const TrafficRecord& last() { return reader.received().back(); }
+};
+
+nlohmann::json airborne(const std::string& hex = "40621d") {
+    return makeLiveRecord(hex, kEhamLat + 0.1, kEhamLon, 10000.0, 250.0, "KLM1234");
+}
+
+TEST(RtRecords, AirborneRecordIsReadCompletely) {
+    ReaderFixture f;
+    auto r = airborne();
+    r[10] = 1767225612.7;
+    r[23] = -3.0;
+    r[25] = 90.0;
+    ASSERT_TRUE(f.parse(r));
+    const TrafficRecord& t = f.last();
+    EXPECT_EQ(t.hexId, 0x40621Du);
+    EXPECT_EQ(t.dataTime, 1767225612);
+    EXPECT_EQ(t.code.typeIndex, 7);
+    EXPECT_EQ(t.type, "B738");
+    EXPECT_EQ(t.registration, "PH-BXA");
+    EXPECT_EQ(t.callsign, "KLM1234");
+    EXPECT_EQ(t.destination.view(), "LHR");
+    EXPECT_EQ(t.airborne, 1);
+    EXPECT_EQ(t.headingValid, 1);
+    EXPECT_NEAR(t.trueHeading, kPi / 2, 1e-12);
+    EXPECT_EQ(t.bankValid, 1);
+    EXPECT_NEAR(t.bank, gf_degToRad(3.0), 1e-12);
+    EXPECT_DOUBLE_EQ(t.trueAirspeed, 280.0);
+    EXPECT_DOUBLE_EQ(t.track, 10.0);
+}
+
+TEST(RtRecords, AltitudeFollowsTheQnhAndSlowAircraftAreOnTheGround) {
+    ReaderFixture f;
+    f.reader.qnh.store(1003);
+    ASSERT_TRUE(f.parse(airborne()));
+    EXPECT_NEAR(f.last().altitude, 10000.0 + (1003 - 1013.25) * 27.0, 1e-9);
+    auto slow = makeLiveRecord("40621e", kEhamLat + 0.01, kEhamLon, 3000.0, 20.0, "KLM1");
+    ASSERT_TRUE(f.parse(slow));
+    EXPECT_EQ(f.last().altitude, 0.0);
+    EXPECT_EQ(f.last().airborne, 0);
+    // Close above the ground reference and slow enough: rolling, not flying.
+    f.reader.setGroundElevation(-11.0, true);
+    f.reader.qnh.store(1013);
+    ASSERT_TRUE(f.parse(makeLiveRecord("40621f", kEhamLat, kEhamLon, 20.0, 110.0, "KLM2")));
+    EXPECT_EQ(f.last().altitude, 0.0);
+    ASSERT_TRUE(f.parse(makeLiveRecord("406220", kEhamLat, kEhamLon, 200.0, 110.0, "KLM3")));
+    EXPECT_GT(f.last().altitude, 0.0);
+}
+
+TEST(RtRecords, GroundTrafficNeedsTheCurrentAirportNearby) {
+    ReaderFixture f;
+    auto onGround = makeLiveRecord("40621d", kEhamLat + 0.2, kEhamLon, 0.0, 10.0, "KLM1"); // 12 NM away
+    EXPECT_FALSE(f.parse(onGround));
+    f.airport.reset();
+    EXPECT_FALSE(f.parse(makeLiveRecord("40621d", kEhamLat, kEhamLon, 0.0, 10.0, "KLM1")));
+    f.airport = AirportRef{kEhamLat, kEhamLon, -11.0};
+    EXPECT_TRUE(f.parse(makeLiveRecord("40621d", kEhamLat, kEhamLon, 0.0, 10.0, "KLM1")));
+}
+
+TEST(RtRecords, WhatMustNotBeShownIsRejected) {
+    ReaderFixture f;
+    auto with = [](int index, nlohmann::json value) {
+        auto r = airborne();
+        r[index] = std::move(value);
+        return r;
+    };
+    EXPECT_FALSE(f.parse(with(0, "~40621d")));        // non-ICAO id
+    EXPECT_FALSE(f.parse(with(0, "271")));            // 625: a static-aircraft id
+    EXPECT_FALSE(f.parse(with(9, "PH-ABCDEFGHIJK"))); // registration too long
+    EXPECT_FALSE(f.parse(with(8, "null")));
+    EXPECT_FALSE(f.parse(with(8, "GRND")));
+    EXPECT_FALSE(f.parse(with(28, "B1"))); // glider
+    EXPECT_FALSE(f.parse(with(13, "TEST")));
+    EXPECT_FALSE(f.parse(with(1, kEhamLat + 1.0))); // outside the radius
+    auto anonymous = with(13, "null");
+    anonymous[9] = "null";
+    EXPECT_FALSE(f.parse(anonymous));
+    EXPECT_TRUE(f.reader.received().empty());
+    EXPECT_TRUE(f.parse(with(13, "pilot@home"))); // emptied, registration still names it
+    EXPECT_EQ(f.last().callsign, "");
+}
+
+TEST(RtRecords, ImpossibleValuesThrow) {
+    ReaderFixture f;
+    auto r = airborne();
+    r[1] = 0;
+    r[2] = 0;
+    try {
+        f.parse(r);
+        FAIL();
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("lalo: ", 0), 0u);
+    }
+    r = airborne();
+    r[25] = 361.5;
+    EXPECT_THROW(f.parse(r), std::runtime_error);
+    r = airborne();
+    r[11] = "EHAM"; // origins are three-letter codes
+    EXPECT_THROW(f.parse(r), std::invalid_argument);
+}
+
+TEST(RtRecords, AirborneOnlyAndBlockedCallsign) {
+    ReaderFixture f;
+    f.settings.airborneOnly = true;
+    f.reader.refreshSettings();
+    EXPECT_FALSE(f.parse(makeLiveRecord("40621e", kEhamLat, kEhamLon, 0.0, 10.0, "KLM1")));
+    EXPECT_FALSE(f.parse(makeLiveRecord("40621f", kEhamLat, kEhamLon, 120.0, 250.0, "KLM2"))); // 131 ft above EHAM
+    EXPECT_TRUE(f.parse(airborne()));
+
+    f.settings.blockCallsign = "KLM1234";
+    f.reader.refreshSettings();
+    EXPECT_FALSE(f.parse(airborne("40621d")));
+    EXPECT_FALSE(f.parse(airborne("40621d")));
+    ASSERT_EQ(f.removed.size(), 1u); // announced and removed once
+    EXPECT_EQ(f.removed.front(), 0x40621Du);
+    ASSERT_EQ(f.statuses.size(), 1u);
+    EXPECT_EQ(f.statuses.front(), "Live aircraft 'KLM1234' blocked");
+    f.settings.blockCallsign = "KLM9";
+    f.reader.refreshSettings();
+    EXPECT_TRUE(f.parse(airborne("40621d")));
+    f.settings.blockCallsign = "KLM1234";
+    f.reader.refreshSettings();
+    EXPECT_FALSE(f.parse(airborne("40621d")));
+    EXPECT_EQ(f.removed.size(), 2u); // a changed setting re-arms the announcement
+}
+
+TEST(RtRecords, HexIdsParseLikeTheServerSendsThem) {
+    EXPECT_EQ(gf_parseHexId("40621D"), 0x40621Du);
+    EXPECT_EQ(gf_parseHexId("40621d-x"), 0x40621Du);
+    EXPECT_EQ(gf_parseHexId("~40621d"), 0u);
+    EXPECT_EQ(gf_parseHexId("1ffffffff"), 0u);
+    EXPECT_EQ(gf_parseHexId(""), 0u);
+}
+
+TEST(RtHandOff, PlayoutTimesSpreadAroundTheMedian) {
+    std::vector<TrafficRecord> batch(4);
+    const std::int64_t times[] = {100, 104, 101, 103};
+    for (std::size_t i = 0; i < 4; ++i) batch[i].dataTime = times[i];
+    gf_setPlayoutTimes(batch, 5000, 30);
+    // Median 102: each second away from it moves the record by 100 hundredths.
+    EXPECT_EQ(batch[0].playoutTime, 5000 + 3000 - 200);
+    EXPECT_EQ(batch[1].playoutTime, 5000 + 3000 + 200);
+    EXPECT_EQ(batch[2].playoutTime, 5000 + 3000 - 100);
+    EXPECT_EQ(batch[3].playoutTime, 5000 + 3000 + 100);
+    std::vector<TrafficRecord> extreme(1);
+    gf_setPlayoutTimes(extreme, std::numeric_limits<std::int32_t>::max() - 10, 30);
+    EXPECT_EQ(extreme[0].playoutTime, std::numeric_limits<std::int32_t>::max());
+}
+
+TEST(RtHandOff, LiveBatchIsTakenOnlyWhenConsumedAndAccepted) {
+    TrafficHandOff handOff;
+    std::vector<TrafficRecord> batch(3);
+    batch.reserve(384);
+    EXPECT_FALSE(handOff.offerLive(batch));
+    EXPECT_TRUE(batch.empty());
+    EXPECT_GE(batch.capacity(), 384u);
+    handOff.setAccepting(true);
+    batch.resize(3);
+    EXPECT_TRUE(handOff.offerLive(batch));
+    batch.resize(2);
+    EXPECT_FALSE(handOff.offerLive(batch)); // the run loop has not taken the first yet
+    std::vector<TrafficRecord> out;
+    handOff.takeLive(out);
+    EXPECT_EQ(out.size(), 3u);
+    handOff.takeLive(out);
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(RtTrafficBox, BoxFollowsTheUserAndTheRadius) {
+    TrafficReader reader{RtConfig{}, {}};
+    reader.updateTrafficBox(10.0); // no position yet: the start box stays
+    EXPECT_DOUBLE_EQ(reader.liveBox().top, 52.44);
+    reader.setUserPosition({50.0, 8.0});
+    reader.updateTrafficBox(10.0);
+    TrafficBox box = reader.liveBox();
+    EXPECT_NEAR(box.top, 50.0 + 10 * 1.852 / 111.2, 1e-12);
+    EXPECT_NEAR(box.bottom, 50.0 - 10 * 1.852 / 111.2, 1e-12);
+    EXPECT_NEAR(box.right - 8.0, 10.0 / 60.0 / std::cos(gf_degToRad(50.0)), 1e-3);
+    EXPECT_NEAR(8.0 - box.left, box.right - 8.0, 1e-9);
+    reader.setUserPosition({50.0001, 8.0});
+    reader.updateTrafficBox(10.0); // moved less than the threshold
+    EXPECT_DOUBLE_EQ(reader.liveBox().top, box.top);
+    reader.updateTrafficBox(20.0);
+    EXPECT_GT(reader.liveBox().top, box.top);
+}
+
+} // namespace
+} // namespace vorl::test
