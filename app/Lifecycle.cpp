@@ -17,7 +17,10 @@
 #include "app/RunControl.h"
 #include "app/RunLoops.h"
 #include "app/StatusBoard.h"
+#include "app/StatusFigures.h"
 #include "app/TimeShift.h"
+#include "app/WindowCommands.h"
+#include "app/WindowLayout.h"
 #include "common/Folders.h"
 #include "common/Log.h"
 #include "common/Names.h"
@@ -28,7 +31,6 @@ namespace fs = std::filesystem;
 namespace vorl {
 namespace {
 
-constexpr int kReReadButtonId = 0x8046;
 constexpr int kHoldingSeconds = 2;
 
 std::jthread g_startUpThread;
@@ -94,9 +96,9 @@ void lf_startUpSteps() {
     if (lf_mustStop()) return;
 
     // The add-on airport folders are counted for the status display.
-    gf_countEntries(gf_paths().mySimaddon);
+    gf_figures().simaddonCount = gf_countEntries(gf_paths().mySimaddon);
     gf_program().frontEnd->postRepaint();
-    gf_countEntries(gf_paths().myThirdparty);
+    gf_figures().thirdpartyCount = gf_countEntries(gf_paths().myThirdparty);
     gf_program().frontEnd->postRepaint();
     if (lf_mustStop()) return;
 
@@ -104,7 +106,10 @@ void lf_startUpSteps() {
     fs::create_directories(gf_paths().flightPlanFolder, ec);
     if (ec) logImportant("Failed to create directory: {}", ec.message());
 
-    gf_program().frontEnd->enableControl(kReReadButtonId, true);
+    // The commands need the data read above; they stay disabled until here.
+    for (const auto& control : gf_controls())
+        if (control.kind == ControlKind::PushButton || control.kind == ControlKind::EditBox)
+            gf_program().frontEnd->enableControl(control.id, gf_controlEnabled(control.id));
     gf_program().frontEnd->setTopMost(gf_params().ALWAYS_ON_TOP.value());
 
     if (!gf_sessionSetUp()) {
@@ -146,13 +151,15 @@ void lf_resetRunTimeState() {
     gf_status().clearStatus();
     gf_setTimeShift(0, true);
     gf_status().clearStatus();
+    gf_figures().reset();
     gf_run().resetForRestart();
     gf_program().restarted.store(true);
 }
 
 void lf_closingDown() {
     RunControl& run = gf_run();
-    const ClosingReason reason = run.reason();
+    ClosingReason reason = run.reason();
+    int restartDelay = run.restartDelay();
     logLine("Exiting: {}", gf_closingReasonText(reason));
     gf_setSimulatorRunning(false);
 
@@ -163,8 +170,13 @@ void lf_closingDown() {
             run.setWindowClosed();
             run.setExitCode(1);
         }
-        while (!run.windowClosed()) std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        gf_status().setStatus(fmt::format("User closed {}", kProgramName), true);
+        while (!run.windowClosed() && run.recoveryDelay() < 0) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        if (run.recoveryDelay() >= 0 && !run.windowClosed()) {
+            reason = ClosingReason::NewSettings;
+            restartDelay = run.recoveryDelay();
+        } else {
+            gf_status().setStatus(fmt::format("User closed {}", kProgramName), true);
+        }
     }
 
     std::error_code ec;
@@ -190,7 +202,7 @@ void lf_closingDown() {
             p.save(p.SCAN_AIRPORTS);
             p.updateControl(p.SCAN_AIRPORTS);
         }
-        gf_restartCountdown(run.restartDelay());
+        gf_restartCountdown(restartDelay);
         lf_resetRunTimeState();
         gf_program().frontEnd->postStart();
         return;

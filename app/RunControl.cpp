@@ -48,6 +48,7 @@ void RunControl::resetForRestart() {
     stopRequested_.store(false);
     reason_ = ClosingReason::NotYetSet;
     restartDelay_ = 0;
+    recoveryDelay_.store(-1);
 }
 
 void RunControl::resetAll() {

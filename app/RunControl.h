@@ -45,6 +45,11 @@ public:
     void setExitCode(int code) { exitCode_.store(code); }
     int exitCode() const { return exitCode_.load(); }
 
+    // While the program waits after a start-up error, the user fixed its cause (typed the
+    // install path): closing down then restarts after `delaySeconds` instead of waiting.
+    void requestRecoveryRestart(int delaySeconds) { recoveryDelay_.store(delaySeconds); }
+    int recoveryDelay() const { return recoveryDelay_.load(); }
+
     // After a restart: no stop requested, no reason. The window state survives.
     void resetForRestart();
     // A new life of the program (the process entry): every flag back to its start value.
@@ -56,6 +61,7 @@ private:
     std::atomic<bool> restartPending_{false};
     std::atomic<bool> production_{false};
     std::atomic<int> exitCode_{0};
+    std::atomic<int> recoveryDelay_{-1};
     mutable std::mutex mutex_;
     ClosingReason reason_ = ClosingReason::NotYetSet;
     int restartDelay_ = 0;
