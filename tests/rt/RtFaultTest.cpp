@@ -26,16 +26,15 @@ bool runUntilReadersEnd(LinkFixture& f) {
     return ended;
 }
 
-int liveBatchesWithin(LinkFixture& f, std::chrono::milliseconds span) {
+// Waits until the run loop side has received `wanted` live batches.
+bool receivesLiveBatches(LinkFixture& f, int wanted) {
     int batches = 0;
     std::vector<TrafficRecord> live;
-    const auto end = std::chrono::steady_clock::now() + span;
-    while (std::chrono::steady_clock::now() < end) {
+    return waitFor([&] {
         f.link->traffic().handOff().takeLive(live);
         if (!live.empty()) ++batches;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return batches;
+        return batches >= wanted;
+    });
 }
 
 TEST(RtLoginFaults, RefusedKeyIsAUserError) {
@@ -128,32 +127,37 @@ TEST(RtTrafficFaults, OtherErrorStatusesStopWithoutRestart) {
     }
 }
 
-TEST(RtTrafficFaults, TransientFaultsAreRetriedAfterTheRateLimit) {
-    for (const char* fault : {"traffic,invalid-json,times=2", "traffic,html-504,times=2", "traffic,empty,times=2",
-                              "traffic,drop,times=2", "traffic,slow=150,times=2", "traffic,status=406,times=2"}) {
-        SCOPED_TRACE(fault);
-        LinkFixture f(withFault(fault));
-        f.link->Authenticater();
-        f.link->startReaders();
-        EXPECT_GE(liveBatchesWithin(f, std::chrono::milliseconds(900)), 2);
-        EXPECT_FALSE(f.recorder.stopped());
-        EXPECT_FALSE(f.link->traffic().ended());
-    }
+class RtTransientTrafficFault : public testing::TestWithParam<const char*> {};
+
+TEST_P(RtTransientTrafficFault, IsRetriedAfterTheRateLimit) {
+    LinkFixture f(withFault(GetParam()));
+    f.link->Authenticater();
+    f.link->startReaders();
+    EXPECT_TRUE(receivesLiveBatches(f, 2));
+    EXPECT_FALSE(f.recorder.stopped());
+    EXPECT_FALSE(f.link->traffic().ended());
 }
 
-TEST(RtTrafficFaults, FailedBufferedStartGoesOnWithLiveRounds) {
-    for (const char* fault : {"buffered,status=500", "buffered,drop", "buffered,invalid-json"}) {
-        SCOPED_TRACE(fault);
-        LinkFixture f(withFault(fault));
-        f.link->Authenticater();
-        f.link->startReaders();
-        EXPECT_GE(liveBatchesWithin(f, std::chrono::milliseconds(600)), 1);
-        std::vector<TrafficRecord> buffered;
-        f.link->traffic().handOff().takeBuffered(buffered);
-        EXPECT_TRUE(buffered.empty());
-        EXPECT_FALSE(f.recorder.stopped());
-    }
+INSTANTIATE_TEST_SUITE_P(Faults, RtTransientTrafficFault,
+                         testing::Values("traffic,invalid-json,times=2", "traffic,html-504,times=2",
+                                         "traffic,empty,times=2", "traffic,drop,times=2", "traffic,slow=150,times=2",
+                                         "traffic,status=406,times=2"));
+
+class RtFailedBufferedStart : public testing::TestWithParam<const char*> {};
+
+TEST_P(RtFailedBufferedStart, GoesOnWithLiveRounds) {
+    LinkFixture f(withFault(GetParam()));
+    f.link->Authenticater();
+    f.link->startReaders();
+    EXPECT_TRUE(receivesLiveBatches(f, 1));
+    std::vector<TrafficRecord> buffered;
+    f.link->traffic().handOff().takeBuffered(buffered);
+    EXPECT_TRUE(buffered.empty());
+    EXPECT_FALSE(f.recorder.stopped());
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, RtFailedBufferedStart,
+                         testing::Values("buffered,status=500", "buffered,drop", "buffered,invalid-json"));
 
 TEST(RtTrafficFaults, LiveBatchWaitsUntilTheRunLoopAcceptsAndHasConsumed) {
     LinkFixture f;
@@ -199,18 +203,20 @@ TEST(RtWeatherFaults, RefusedWeatherKeepsTheQnhAndMarksItInvalid) {
     }
 }
 
-TEST(RtWeatherFaults, TransientWeatherFaultsAreRetried) {
-    for (const char* fault : {"weather,invalid-json,times=1", "weather,html-504,times=1", "weather,empty,times=1",
-                              "weather,drop,times=1", "nearestmetar,drop,times=1", "nearestmetar,html-504,times=1",
-                              "nearestmetar,status=500,times=1"}) {
-        SCOPED_TRACE(fault);
-        LinkFixture f(withFault(fault));
-        f.link->Authenticater();
-        f.link->startReaders();
-        EXPECT_TRUE(waitFor([&] { return f.link->weather().qnh.load() == 1009; }));
-        EXPECT_FALSE(f.recorder.stopped());
-    }
+class RtTransientWeatherFault : public testing::TestWithParam<const char*> {};
+
+TEST_P(RtTransientWeatherFault, IsRetried) {
+    LinkFixture f(withFault(GetParam()));
+    f.link->Authenticater();
+    f.link->startReaders();
+    EXPECT_TRUE(waitFor([&] { return f.link->weather().qnh.load() == 1009; }));
+    EXPECT_FALSE(f.recorder.stopped());
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, RtTransientWeatherFault,
+                         testing::Values("weather,invalid-json,times=1", "weather,html-504,times=1",
+                                         "weather,empty,times=1", "weather,drop,times=1", "nearestmetar,drop,times=1",
+                                         "nearestmetar,html-504,times=1", "nearestmetar,status=500,times=1"));
 
 TEST(RtWeatherFaults, UnexpectedWeatherStatusEndsTheReaders) {
     LinkFixture f(withFault("weather,status=403"));
