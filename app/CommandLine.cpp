@@ -47,6 +47,8 @@ CommandLineOptions gf_parseCommandLine(const std::vector<std::string>& args) {
             options.workdir = value;
         } else if (lf_takeValue("--config-dir", args, i, value, options.error)) {
             options.configDir = value;
+        } else if (lf_takeValue("--window-png", args, i, value, options.error)) {
+            options.windowPicture = value;
         } else if (lf_takeValue("--sim", args, i, value, options.error)) {
             if (value != "standin" && value != "simconnect")
                 options.error = fmt::format("--sim takes standin or simconnect, not '{}'", value);
@@ -75,6 +77,7 @@ std::string gf_usageText() {
            "                                   default: the per-user configuration folder + VORL\n"
            "  --duration SECONDS               close down normally after that many seconds\n"
            "  --sim standin|simconnect         the simulator link (default standin)\n"
+           "  --window-png FILE                save a picture of the window to FILE when closing\n"
            "  --help                           this text\n";
 }
 

@@ -15,6 +15,8 @@ struct CommandLineOptions {
     std::optional<std::filesystem::path> configDir;
     std::optional<int> durationSeconds;
     std::string sim = "standin";
+    // Where the window saves a picture of itself when the program ends.
+    std::optional<std::filesystem::path> windowPicture;
     // Wrong use of an option that takes a value; the program says so and ends.
     std::string error;
 };

@@ -74,7 +74,7 @@ std::vector<DisplayLine> gf_statusDisplayLines() {
     if (!texts.userStand.empty()) simulator += ", user stand " + texts.userStand;
     lines.push_back({fmt::format("{}    # liveries: {}    # simaddon: {}    # thirdp: {}", simulator,
                                  f.liveryCount.load(), f.simaddonCount.load(), f.thirdpartyCount.load())});
-    lines.push_back({fmt::format("Weather {}    Traffic {}", lf_linkWord(f.weather.load()), lf_linkWord(f.traffic.load()))});
+    lines.push_back({fmt::format("Weather {}       Traffic {}", lf_linkWord(f.weather.load()), lf_linkWord(f.traffic.load()))});
     lines.push_back({gf_status().status()});
     const std::string error = gf_status().error();
     if (!error.empty()) lines.push_back({error, DisplayLine::Colour::Error});

@@ -2,9 +2,17 @@
 
 #include "app/HeadlessFrontEnd.h"
 #include "app/ProcessEntry.h"
+#ifdef VORL_WITH_QT
+#include "ui/QtFrontEnd.h"
+#endif
 
 int main(int argc, char** argv) {
-    return vorl::gf_processEntry(argc, argv, [](const vorl::CommandLineOptions& options) {
+    return vorl::gf_processEntry(argc, argv, [&argc, argv](const vorl::CommandLineOptions& options)
+                                                 -> std::unique_ptr<vorl::FrontEnd> {
+#ifdef VORL_WITH_QT
+        if (!options.headless && vorl::gf_windowAvailable())
+            return std::make_unique<vorl::QtFrontEnd>(argc, argv, options.durationSeconds, options.windowPicture);
+#endif
         return std::make_unique<vorl::HeadlessFrontEnd>(options.durationSeconds);
     });
 }

@@ -1,0 +1,184 @@
+#include "ui/MainWindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+#include <fmt/format.h>
+
+#include "app/Parameters.h"
+#include "app/WindowCommands.h"
+#include "app/WindowLayout.h"
+#include "common/Log.h"
+#include "common/TextConversion.h"
+#include "ui/StatusPainter.h"
+
+namespace vorl {
+namespace {
+
+QString lf_toQString(const std::string& text) {
+    try {
+        const std::u16string wide = utf8_to_wide(text);
+        return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+    } catch (const std::exception& e) {
+        logLine("utf8_to_wide failed for '{}': {}", text, e.what());
+        return {};
+    }
+}
+
+std::string lf_toUtf8(const QString& text) {
+    const std::u16string wide(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
+    return wide_to_utf8(wide);
+}
+
+std::vector<std::string> lf_listEntries(const Parameter& p) {
+    std::vector<std::string> entries;
+    if (const auto* i = dynamic_cast<const IntChoiceParameter*>(&p)) {
+        for (const int v : i->choices()) entries.push_back(fmt::format("{}", v));
+    } else if (const auto* f = dynamic_cast<const FloatChoiceParameter*>(&p)) {
+        entries = f->choiceTexts();
+    } else if (const auto* t = dynamic_cast<const TextChoiceParameter*>(&p)) {
+        entries = t->choices();
+    }
+    return entries;
+}
+
+std::optional<std::size_t> lf_selectedIndex(const Parameter& p) {
+    if (const auto* i = dynamic_cast<const IntChoiceParameter*>(&p)) return i->selectedIndex();
+    if (const auto* f = dynamic_cast<const FloatChoiceParameter*>(&p)) return f->selectedIndex();
+    if (const auto* t = dynamic_cast<const TextChoiceParameter*>(&p)) return t->selectedIndex();
+    return std::nullopt;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+    setFixedSize(kWindowWidth, kWindowHeight);
+    setWindowTitle("VORL");
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    createControls();
+}
+
+void MainWindow::createControls() {
+    for (const ControlSpec& spec : gf_controls()) {
+        QWidget* widget = nullptr;
+        const int id = spec.id;
+        switch (spec.kind) {
+        case ControlKind::CheckBox: {
+            auto* box = new QCheckBox(this);
+            box->setGeometry(spec.x, spec.row + 2, 14, 14);
+            connect(box, &QCheckBox::clicked, this, [this, id, key = spec.settingKey] {
+                gf_onCheckBoxClicked(id);
+                syncControl(key);
+                update();
+            });
+            widget = box;
+            break;
+        }
+        case ControlKind::DropDownList: {
+            auto* list = new QComboBox(this);
+            list->setGeometry(spec.x, spec.row - 5, spec.width, 22);
+            list->setMaxVisibleItems(std::max(3, spec.listHeight / 16));
+            connect(list, &QComboBox::activated, this, [this, id, key = spec.settingKey](int index) {
+                gf_onListSelected(id, index);
+                syncControl(key);
+                update();
+            });
+            widget = list;
+            break;
+        }
+        case ControlKind::EditBox: {
+            auto* edit = new QLineEdit(this);
+            edit->setGeometry(spec.x, spec.row - 1, spec.width, 18);
+            edit->setEnabled(false);
+            connect(edit, &QLineEdit::returnPressed, this, [this, id, edit] {
+                gf_onEditEntered(id, lf_toUtf8(edit->text()));
+                update();
+            });
+            widget = edit;
+            break;
+        }
+        case ControlKind::PushButton: {
+            auto* button = new QPushButton(QString::fromStdString(spec.buttonText), this);
+            button->setGeometry(spec.x, spec.row, spec.width, 20);
+            button->setDefault(true);
+            button->setEnabled(false);
+            connect(button, &QPushButton::clicked, this, [this, id] {
+                gf_onButtonClicked(id);
+                update();
+            });
+            widget = button;
+            break;
+        }
+        }
+        widget->setObjectName(QString::fromStdString(fmt::format("0x{:04x}", id)));
+        widget->setProperty("controlId", id);
+        controls_[id] = widget;
+    }
+    // The install path can always be typed: without one the program cannot start.
+    setControlEnabled(0x8014, true);
+    syncAllControls();
+}
+
+void MainWindow::fillList(QComboBox* list, const Parameter& parameter) {
+    const auto entries = lf_listEntries(parameter);
+    if (list->count() != static_cast<int>(entries.size())) {
+        list->clear();
+        for (const auto& entry : entries) list->addItem(lf_toQString(entry));
+    }
+    // A value that is not an entry leaves the selection as it was.
+    if (const auto index = lf_selectedIndex(parameter)) list->setCurrentIndex(static_cast<int>(*index));
+}
+
+void MainWindow::syncControl(const std::string& settingKey) {
+    const ControlSpec* spec = gf_controlBySetting(settingKey);
+    const Parameter* parameter = gf_params().find(settingKey);
+    if (!spec || !parameter) return;
+    QWidget* widget = control(spec->id);
+    if (!widget) {
+        logLine("GetDlgItem failed for ID {}", spec->id);
+        return;
+    }
+    if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+        box->setChecked(parameter->valueText() == "true");
+    } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
+        fillList(list, *parameter);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        edit->setText(lf_toQString(parameter->valueText()));
+    }
+    widget->setEnabled(widget->isEnabled() && gf_controlEnabled(spec->id));
+    if (spec->kind == ControlKind::DropDownList || spec->kind == ControlKind::CheckBox)
+        widget->setEnabled(gf_controlEnabled(spec->id));
+}
+
+void MainWindow::syncAllControls() {
+    for (const ControlSpec& spec : gf_controls())
+        if (!spec.settingKey.empty()) syncControl(spec.settingKey);
+    setControlEnabled(0x8016, gf_controlEnabled(0x8016));
+}
+
+void MainWindow::setControlEnabled(int controlId, bool enabled) {
+    if (QWidget* widget = control(controlId)) widget->setEnabled(enabled);
+}
+
+QWidget* MainWindow::control(int controlId) const {
+    const auto it = controls_.find(controlId);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    gf_paintWindow(painter, width(), height());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The window stays until closing down is finished; it asks for the quit itself.
+    event->ignore();
+    if (closeHandler_) closeHandler_();
+}
+
+} // namespace vorl
