@@ -107,6 +107,7 @@ void lf_startUpSteps() {
     if (ec) logImportant("Failed to create directory: {}", ec.message());
 
     // The commands need the data read above; they stay disabled until here.
+    gf_windowRequests().commandsReady = true;
     for (const auto& control : gf_controls())
         if (control.kind == ControlKind::PushButton || control.kind == ControlKind::EditBox)
             gf_program().frontEnd->enableControl(control.id, gf_controlEnabled(control.id));
@@ -152,6 +153,7 @@ void lf_resetRunTimeState() {
     gf_setTimeShift(0, true);
     gf_status().clearStatus();
     gf_figures().reset();
+    gf_windowRequests().commandsReady = false;
     gf_run().resetForRestart();
     gf_program().restarted.store(true);
 }

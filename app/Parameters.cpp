@@ -266,6 +266,7 @@ bool Parameters::readAll(bool stopRequested) {
         std::error_code ec;
         if (fs::exists(file_, ec) && fs::file_size(file_, ec) > 0) gf_save1GenerationOf(file_);
         logLine("{} not found, creating new with default values:", file_.string());
+        for (auto* p : all_) p->resetToDefault();
         writeAll(true);
         return true;
     }

@@ -33,10 +33,6 @@ void lf_store(Parameter& p) {
     gf_params().updateControl(p);
 }
 
-void lf_enable(int id, bool on) {
-    if (gf_program().frontEnd) gf_program().frontEnd->enableControl(id, on);
-}
-
 // Switching a scan on before the simulator link is up restarts at once so that it runs now.
 void lf_scanSwitched(bool on, const char* what) {
     if (!on) return;
@@ -71,7 +67,6 @@ void lf_checkBoxAction(BoolParameter& p) {
                                   "minutes",
                                   kStaticParkingPeriodMinutes));
         else gf_status().clearStatus();
-        lf_enable(control::kNow, !on);
     } else if (&p == &params.RT_PARKTRAFFIC_ONLY) {
         hooks.replanParkingSource();
         if (gf_program().frontEnd) gf_program().frontEnd->postRepaint();
@@ -85,7 +80,6 @@ void lf_checkBoxAction(BoolParameter& p) {
     } else if (&p == &params.AUTO_RANGE) {
         hooks.recomputeRange();
     } else if (&p == &params.SCAN_LIVERIES) {
-        lf_enable(0x8016, !on);
         lf_scanSwitched(on, "liveries");
     } else if (&p == &params.SCAN_AIRPORTS) {
         lf_scanSwitched(on, "airports");
@@ -260,8 +254,6 @@ bool gf_onButtonClicked(int controlId) {
         }
         case control::kReRead:
             requests.reReadStands = true;
-            lf_enable(control::kReRead, false);
-            lf_enable(0x8047, false);
             return true;
         case control::kFlushStatic:
             lf_status("All static parked aircraft will be removed ...");
@@ -292,9 +284,17 @@ bool gf_onEditEntered(int controlId, const std::string& text) {
 
 bool gf_controlEnabled(int controlId) {
     const Parameters& p = gf_params();
+    const WindowRequests& requests = gf_windowRequests();
+    // Without an install path nothing starts, so it can always be typed.
+    if (controlId == 0x8014) return true;
     if (controlId == 0x8016) return !p.SCAN_LIVERIES.value();
     if (controlId == 0x8052) return false; // the share of stands is fixed, see the settings store
+    const ControlSpec* spec = gf_controlById(controlId);
+    const bool command = spec && (spec->kind == ControlKind::PushButton || spec->kind == ControlKind::EditBox);
+    if (!command) return true;
+    if (!requests.commandsReady.load()) return false;
     if (controlId == control::kNow) return !p.INITIAL_LOAD_ONLY.value();
+    if (controlId == control::kReRead || controlId == 0x8047) return !requests.reReadStands.load();
     return true;
 }
 

@@ -34,18 +34,22 @@ struct WindowRequests {
     std::atomic<bool> reReadStands{false};
     std::atomic<bool> flushStatic{false};
     std::atomic<bool> staticUpdateNow{false};
+    // Start-up has read what the commands need; buttons and edit boxes may be used.
+    std::atomic<bool> commandsReady{false};
 };
 
 WindowRequests& gf_windowRequests();
 
-// The window's commands, one entry per kind of control. Each returns true when it handled
+// The window's commands, one entry per kind of control. A front-end re-reads the enabled
+// state of its controls (gf_controlEnabled) after each. Each returns true when it handled
 // the control id; failures are logged and the window keeps running.
 bool gf_onCheckBoxClicked(int controlId);
 bool gf_onListSelected(int controlId, int index);
 bool gf_onButtonClicked(int controlId);
 bool gf_onEditEntered(int controlId, const std::string& text);
 
-// Whether a control may be used now (lists and buttons that depend on other settings).
+// Whether a control may be used now: buttons and edit boxes once start-up is done, and the
+// controls whose use depends on other settings or on a pending request.
 bool gf_controlEnabled(int controlId);
 
 // A valid callsign: 2 to 8 ASCII letters and digits.

@@ -74,6 +74,7 @@ void MainWindow::createControls() {
             connect(box, &QCheckBox::clicked, this, [this, id, key = spec.settingKey] {
                 gf_onCheckBoxClicked(id);
                 syncControl(key);
+                refreshEnabled();
                 update();
             });
             widget = box;
@@ -86,6 +87,7 @@ void MainWindow::createControls() {
             connect(list, &QComboBox::activated, this, [this, id, key = spec.settingKey](int index) {
                 gf_onListSelected(id, index);
                 syncControl(key);
+                refreshEnabled();
                 update();
             });
             widget = list;
@@ -94,9 +96,9 @@ void MainWindow::createControls() {
         case ControlKind::EditBox: {
             auto* edit = new QLineEdit(this);
             edit->setGeometry(spec.x, spec.row - 1, spec.width, 18);
-            edit->setEnabled(false);
             connect(edit, &QLineEdit::returnPressed, this, [this, id, edit] {
                 gf_onEditEntered(id, lf_toUtf8(edit->text()));
+                refreshEnabled();
                 update();
             });
             widget = edit;
@@ -106,9 +108,9 @@ void MainWindow::createControls() {
             auto* button = new QPushButton(QString::fromStdString(spec.buttonText), this);
             button->setGeometry(spec.x, spec.row, spec.width, 20);
             button->setDefault(true);
-            button->setEnabled(false);
             connect(button, &QPushButton::clicked, this, [this, id] {
                 gf_onButtonClicked(id);
+                refreshEnabled();
                 update();
             });
             widget = button;
@@ -119,9 +121,8 @@ void MainWindow::createControls() {
         widget->setProperty("controlId", id);
         controls_[id] = widget;
     }
-    // The install path can always be typed: without one the program cannot start.
-    setControlEnabled(0x8014, true);
     syncAllControls();
+    refreshEnabled();
 }
 
 void MainWindow::fillList(QComboBox* list, const Parameter& parameter) {
@@ -150,15 +151,15 @@ void MainWindow::syncControl(const std::string& settingKey) {
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         edit->setText(lf_toQString(parameter->valueText()));
     }
-    widget->setEnabled(widget->isEnabled() && gf_controlEnabled(spec->id));
-    if (spec->kind == ControlKind::DropDownList || spec->kind == ControlKind::CheckBox)
-        widget->setEnabled(gf_controlEnabled(spec->id));
+}
+
+void MainWindow::refreshEnabled() {
+    for (const auto& [id, widget] : controls_) widget->setEnabled(gf_controlEnabled(id));
 }
 
 void MainWindow::syncAllControls() {
     for (const ControlSpec& spec : gf_controls())
         if (!spec.settingKey.empty()) syncControl(spec.settingKey);
-    setControlEnabled(0x8016, gf_controlEnabled(0x8016));
 }
 
 void MainWindow::setControlEnabled(int controlId, bool enabled) {

@@ -24,6 +24,8 @@ public:
     void syncControl(const std::string& settingKey);
     void syncAllControls();
     void setControlEnabled(int controlId, bool enabled);
+    // Every control takes the enabled state the core's rules give it now.
+    void refreshEnabled();
     QWidget* control(int controlId) const;
 
     // Set by the front-end: the close button asks the core to stop instead of closing.
