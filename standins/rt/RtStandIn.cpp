@@ -156,9 +156,9 @@ std::size_t RtStandIn::sessionCount() const {
     return sessions_.size();
 }
 
-double RtStandIn::scenarioTime(int toffsetMinutes) const {
+double RtStandIn::scenarioTime(int toffsetMinutes, double secondsBefore) const {
     double t = options_.startAtSeconds + std::chrono::duration<double>(Clock::now() - startedAt_).count() -
-               toffsetMinutes * 60.0;
+               toffsetMinutes * 60.0 - secondsBefore;
     const double duration = scenario_.duration();
     if (duration > 0.0) t = std::fmod(std::fmod(t, duration) + duration, duration); // the scenario loops
     return t;
@@ -403,7 +403,8 @@ void RtStandIn::trafficAnswer(const httplib::Request& request, httplib::Response
     } else if (endpoint == "buffered") {
         for (int i = 0; i < buffers; ++i) {
             out += fmt::format("\"buffer_{}\":{{", i);
-            scenario_.appendLive(out, t - i * spacing, epoch - i * spacing, box, options_.extraRecordElements);
+            scenario_.appendLive(out, scenarioTime(toffset, i * spacing), epoch - i * spacing, box,
+                                 options_.extraRecordElements);
             if (out.back() == ',') out.pop_back();
             out += "},";
         }

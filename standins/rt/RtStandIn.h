@@ -110,7 +110,8 @@ private:
     void weatherAnswer(const httplib::Request& request, httplib::Response& response);
     void deauthAnswer(const httplib::Request& request, httplib::Response& response);
 
-    double scenarioTime(int toffsetMinutes) const;
+    // Where the replay stands `secondsBefore` before now, looping over the scenario.
+    double scenarioTime(int toffsetMinutes, double secondsBefore = 0.0) const;
 
     Scenario scenario_;
     StandInOptions options_;
