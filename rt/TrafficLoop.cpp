@@ -40,6 +40,11 @@ void TrafficReader::processMembers(nlohmann::json& data) {
     }
 }
 
+std::size_t TrafficReader::processLiveData(nlohmann::json& data) {
+    processMembers(data);
+    return received_.size();
+}
+
 bool TrafficReader::bufferedQuery(std::int32_t& status) {
     try {
         trafficBuffer_.clear();

@@ -54,6 +54,10 @@ public:
     bool requestParkedTraffic(LatLon airport, int maxAgeHalfHours, bool keepAll);
     const std::vector<ParkedRecord>& parkedRecords() const { return parked_; }
 
+    // Parses and filters every aircraft of an answer's "data" into received(); the members are
+    // moved out. Returns the number of records kept.
+    std::size_t processLiveData(nlohmann::json& data);
+
     // Takes this round's copy of the settings; the loop calls it at the start of every round.
     void refreshSettings();
 
