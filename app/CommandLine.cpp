@@ -41,6 +41,8 @@ CommandLineOptions gf_parseCommandLine(const std::vector<std::string>& args) {
             options.production = false;
         } else if (args[i] == "--headless") {
             options.headless = true;
+        } else if (args[i] == "--version") {
+            options.version = true;
         } else if (args[i] == "--help" || args[i] == "-h") {
             options.help = true;
         } else if (lf_takeValue("--workdir", args, i, value, options.error)) {
@@ -78,6 +80,7 @@ std::string gf_usageText() {
            "  --duration SECONDS               close down normally after that many seconds\n"
            "  --sim standin|simconnect         the simulator link (default standin)\n"
            "  --window-png FILE                save a picture of the window to FILE when closing\n"
+           "  --version                        print the program's version\n"
            "  --help                           this text\n";
 }
 

@@ -11,6 +11,7 @@ struct CommandLineOptions {
     std::optional<bool> production;
     bool headless = false;
     bool help = false;
+    bool version = false;
     std::optional<std::filesystem::path> workdir;
     std::optional<std::filesystem::path> configDir;
     std::optional<int> durationSeconds;

@@ -64,6 +64,10 @@ int gf_processEntry(int argc, char** argv, const FrontEndFactory& makeFrontEnd) 
         std::cout << gf_usageText();
         return 0;
     }
+    if (program.options.version) {
+        std::cout << gf_versionText() << "\n";
+        return 0;
+    }
     if (!program.options.error.empty()) {
         std::cerr << "vorl: " << program.options.error << "\n\n" << gf_usageText();
         return 2;

@@ -1,14 +1,44 @@
 #!/usr/bin/env bash
-# Runs VORL headless in a fresh install folder, the way a user would start it.
+# Runs VORL in a fresh install folder the way a user would start it, against stand-ins of the
+# outside parties: a simulator installation VORL finds by itself and the maker's download
+# server. Ends with the window's picture in demo/run/window.png.
 set -euo pipefail
 build_dir=${1:-build}
 run_dir=${2:-demo/run}
+duration=${DEMO_SECONDS:-8}
+
 rm -rf "$run_dir"
-mkdir -p "$run_dir/docs" "$run_dir/config"
-# A simulator installation VORL finds by itself, as on a Steam machine.
+mkdir -p "$run_dir/docs" "$run_dir/config" "$run_dir/server"
+run_dir=$(readlink -f "$run_dir")
+cp -r "$build_dir/install/." "$run_dir/" 2>/dev/null || true
+
+# A Steam-style simulator installation below the demo's own per-user folders.
 sim="$run_dir/appdata/roaming/Microsoft Flight Simulator/Packages"
 mkdir -p "$sim/Community" "$sim/Official" "$run_dir/appdata/local"
-export XDG_CONFIG_HOME="$(readlink -f "$run_dir/appdata/roaming")" XDG_DATA_HOME="$(readlink -f "$run_dir/appdata/local")"
+export XDG_CONFIG_HOME="$run_dir/appdata/roaming" XDG_DATA_HOME="$run_dir/appdata/local"
+
 vorl=$(readlink -f "$build_dir/app/vorl")
+standin=$(readlink -f "$build_dir/standins/download/vorl-download-standin")
+
+# The download server knows this very version, so the check finds VORL up to date.
+IFS=. read -r major minor patch <<<"$("$vorl" --version)"
+cat >"$run_dir/server/versions.json" <<JSON
+{"msfs": {"major": $major, "minor": $minor, "patch": $patch}}
+JSON
+"$standin" --root "$run_dir/server" --port 0 >"$run_dir/server.log" 2>&1 &
+standin_pid=$!
+trap 'kill $standin_pid 2>/dev/null || true' EXIT
+for _ in $(seq 50); do grep -q "download stand-in at" "$run_dir/server.log" && break; sleep 0.1; done
+server_url=$(sed -n 's|^download stand-in at \(http://[^/]*\)/downloads/.*|\1|p' "$run_dir/server.log")
+
+# First start: a production check creates the settings; then the download server is set.
 "$vorl" --headless --production --workdir "$run_dir" --config-dir "$run_dir/config"
-echo "demo: log at $run_dir/Log.txt, settings at $run_dir/config/parameters.xml"
+sed -i "s|name=\"DOWNLOAD_SERVER_URL\" value=\"[^\"]*\"|name=\"DOWNLOAD_SERVER_URL\" value=\"$server_url\"|" \
+    "$run_dir/config/parameters.xml"
+
+echo "demo: VORL runs for $duration seconds with its window on Qt's offscreen platform"
+QT_QPA_PLATFORM=offscreen "$vorl" --workdir "$run_dir" --config-dir "$run_dir/config" \
+    --duration "$duration" --window-png "$run_dir/window.png"
+
+echo "demo: log at $run_dir/Log.txt, settings at $run_dir/config/parameters.xml, window at $run_dir/window.png"
+grep -E "version up-to-date|program version at web|Exiting:" "$run_dir/Log.txt" || true

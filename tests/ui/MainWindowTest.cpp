@@ -249,3 +249,25 @@ TEST_F(Window, StatusDisplayPaintsFiguresAndTheErrorInRed) {
     EXPECT_TRUE(red);
     gf_status().clearError();
 }
+
+TEST_F(Window, CheckBoxesReachTheSubsystemsThatOwnTheirEffect) {
+    std::vector<std::string> calls;
+    WindowCommandHooks& hooks = gf_commandHooks();
+    hooks.simTime = [&](bool on) { calls.push_back(fmt::format("simTime {}", on)); };
+    hooks.recomputeRange = [&] { calls.push_back("range"); };
+    hooks.navLightsWhileParked = [&](bool on) { calls.push_back(fmt::format("nav {}", on)); };
+    hooks.replanParkingSource = [&] { calls.push_back("replan"); };
+    hooks.removeSurplusLive = [&](int max) { calls.push_back(fmt::format("max live {}", max)); };
+    click(0x805d);
+    click(0x8033);
+    click(0x8006);
+    click(0x8058);
+    choose(0x8051, 1);
+    EXPECT_EQ(calls, (std::vector<std::string>{"simTime true", "range", "nav false", "replan", "max live 10"}));
+    click(0x8020);
+    click(0x8020);
+    EXPECT_EQ(status(), "Liveries, for airl+model, in lower lfolders that are already available will be skipped");
+    click(control::kTbloZip); // no file manager offscreen: a warning instead, and the window goes on
+    EXPECT_FALSE(gf_run().stopRequested());
+    hooks = WindowCommandHooks{};
+}
