@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "RtTestSupport.h"
+#include "common/Log.h"
 #include "common/UserErrorException.h"
+#include "tests/support/TempFolder.h"
 
 namespace vorl::test {
 namespace {
@@ -113,6 +115,36 @@ TEST(RtSession, LongerRecordsOfNewerServersAreRead) {
         return !live.empty();
     }));
     EXPECT_EQ(live.size(), 6u);
+}
+
+} // namespace
+} // namespace vorl::test
+
+namespace vorl::test {
+namespace {
+
+TEST(RtSessionLog, TellsWhatHappenedAndNeverTheKey) {
+    TempFolder folder;
+    Log::instance().open(folder / "Log.txt");
+    {
+        auto options = LinkFixture::fastOptions();
+        options.faults.push_back(standin::gf_parseFaultRule("traffic,html-504,times=1"));
+        options.faults.push_back(standin::gf_parseFaultRule("weather,status=500,times=1"));
+        LinkFixture f(options);
+        f.link->Authenticater();
+        f.link->startReaders();
+        ASSERT_TRUE(waitFor([&] { return f.recorder.lastQnh.load() == 1009 && f.server->requestCount("traffic") >= 3; }));
+        f.link->stopReaders();
+        f.link->joinReaders();
+        f.link->deauthenticate();
+    }
+    Log::instance().close();
+    const std::string log = readFile(folder / "Log.txt");
+    for (const char* line : {"Authenticated at RT server 'rtw01a'", "Traffic Reader connected", "Weather Reader connected",
+                             "traffic receive, invalid json 504 Gateway Timeout", "traffic receive invalid JSON:\n<html>",
+                             "json weather stand-in fault 500", "Deauth success RT server 'rtw01a'"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+    EXPECT_EQ(log.find("TEST-KEY"), std::string::npos);
 }
 
 } // namespace
