@@ -22,9 +22,9 @@ bool ModelDatabase::isKnownType(std::string_view type) const {
 AircraftCategory ModelDatabase::category(std::uint16_t typeIndex) const {
     if (large.contains(typeIndex)) return AircraftCategory::Large;
     if (heavy.contains(typeIndex)) return AircraftCategory::Heavy;
-    if (businessJet.contains(typeIndex)) return AircraftCategory::BusinessJet;
+    if (businessJet.contains(typeIndex)) return AircraftCategory::Buzjets;
     if (rotorcraft.contains(typeIndex)) return AircraftCategory::Rotorcraft;
-    if (highPerformance.contains(typeIndex)) return AircraftCategory::HighPerformance;
+    if (highPerformance.contains(typeIndex)) return AircraftCategory::HighPerf;
     return AircraftCategory::Light;
 }
 

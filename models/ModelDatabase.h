@@ -9,21 +9,12 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/AircraftCategory.h"
 #include "common/Fnv1a.h"
 #include "models/IndexRegistry.h"
 #include "models/ModelCode.h"
 
 namespace vorl {
-
-// Aircraft size classes as the matching and the category switches know them.
-enum class AircraftCategory : int {
-    Light = 0,
-    BusinessJet = 1,
-    Large = 2,
-    Heavy = 3,
-    HighPerformance = 4,
-    Rotorcraft = 5,
-};
 
 struct TypeSet {
     std::set<std::string> types;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/AircraftCategory.h"
 #include "rt/TrafficRecord.h"
 
 namespace vorl {
@@ -25,9 +26,6 @@ struct AirportRef {
     double lon = 0.0;
     double elevationFt = 0.0;
 };
-
-// Aircraft categories of the model database.
-enum class AircraftCategory : int { Light = 0, Buzjets = 1, Large = 2, Heavy = 3, HighPerf = 4, Rotorcraft = 5 };
 
 struct KnownType {
     std::uint16_t typeIndex = 0;

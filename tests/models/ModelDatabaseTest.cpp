@@ -134,9 +134,9 @@ TEST_F(ModelDatabaseTest, CategoriesWingspansCargoAndGroups) {
     gf_readModelDatabase(folder.path(), db);
     EXPECT_EQ(db.category(db.typeIndexOf("A321")), AircraftCategory::Large); // in large and heavy
     EXPECT_EQ(db.category(db.typeIndexOf("B744")), AircraftCategory::Heavy);
-    EXPECT_EQ(db.category(db.typeIndexOf("E55P")), AircraftCategory::BusinessJet);
+    EXPECT_EQ(db.category(db.typeIndexOf("E55P")), AircraftCategory::Buzjets);
     EXPECT_EQ(db.category(db.typeIndexOf("EC35")), AircraftCategory::Rotorcraft);
-    EXPECT_EQ(db.category(db.typeIndexOf("F16")), AircraftCategory::HighPerformance);
+    EXPECT_EQ(db.category(db.typeIndexOf("F16")), AircraftCategory::HighPerf);
     EXPECT_EQ(db.category(db.typeIndexOf("C172")), AircraftCategory::Light);
     EXPECT_EQ(db.category(db.typeIndexOf("QQQQ")), AircraftCategory::Light);
 
