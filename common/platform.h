@@ -50,4 +50,24 @@ std::vector<std::filesystem::path> gf_protectedProgramFolders();
 bool gf_beginFineTimer();
 void gf_endFineTimer();
 
+// A shared library loaded at run time (a DLL on Windows), unloaded when the last owner goes.
+class DynamicLibrary {
+public:
+    // Throws std::runtime_error "<name> could not be loaded: <reason>" when it cannot be found.
+    explicit DynamicLibrary(const std::string& name);
+    ~DynamicLibrary();
+    DynamicLibrary(const DynamicLibrary&) = delete;
+    DynamicLibrary& operator=(const DynamicLibrary&) = delete;
+
+    // The address of an exported function, or nullptr when the library has none by that name.
+    void* symbol(const char* name) const;
+
+private:
+    void* handle_ = nullptr;
+};
+
+// UTF-8 text in the system's narrow code page, for interfaces that take 8-bit strings
+// (unchanged where the system code page is UTF-8 already).
+std::string gf_utf8ToSystemCodePage(const std::string& utf8);
+
 } // namespace vorl

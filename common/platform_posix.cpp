@@ -1,4 +1,6 @@
 #include <cstdlib>
+#include <dlfcn.h>
+#include <stdexcept>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -61,5 +63,21 @@ std::vector<fs::path> gf_protectedProgramFolders() { return {}; }
 
 bool gf_beginFineTimer() { return false; }
 void gf_endFineTimer() {}
+
+DynamicLibrary::DynamicLibrary(const std::string& name) {
+    handle_ = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        const char* reason = ::dlerror();
+        throw std::runtime_error(name + " could not be loaded: " + (reason ? reason : "unknown reason"));
+    }
+}
+
+DynamicLibrary::~DynamicLibrary() {
+    if (handle_) ::dlclose(handle_);
+}
+
+void* DynamicLibrary::symbol(const char* name) const { return ::dlsym(handle_, name); }
+
+std::string gf_utf8ToSystemCodePage(const std::string& utf8) { return utf8; }
 
 } // namespace vorl

@@ -1,4 +1,6 @@
 #include <windows.h>
+#include <stdexcept>
+#include <string>
 #include <io.h>
 #include <knownfolders.h>
 #include <shellapi.h>
@@ -68,5 +70,35 @@ std::vector<fs::path> gf_protectedProgramFolders() {
 
 bool gf_beginFineTimer() { return timeBeginPeriod(1) == TIMERR_NOERROR; }
 void gf_endFineTimer() { timeEndPeriod(1); }
+
+DynamicLibrary::DynamicLibrary(const std::string& name) {
+    const int wideLength = MultiByteToWideChar(CP_UTF8, 0, name.c_str(), -1, nullptr, 0);
+    std::wstring wide(wideLength > 0 ? static_cast<std::size_t>(wideLength) : 1u, L'\0');
+    if (wideLength > 0) MultiByteToWideChar(CP_UTF8, 0, name.c_str(), -1, wide.data(), wideLength);
+    HMODULE module = LoadLibraryW(wide.c_str());
+    if (!module) throw std::runtime_error(name + " could not be loaded: error " + std::to_string(GetLastError()));
+    handle_ = module;
+}
+
+DynamicLibrary::~DynamicLibrary() {
+    if (handle_) FreeLibrary(static_cast<HMODULE>(handle_));
+}
+
+void* DynamicLibrary::symbol(const char* name) const {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+}
+
+std::string gf_utf8ToSystemCodePage(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (wideLength <= 0) return utf8;
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), wideLength);
+    const int narrowLength = WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (narrowLength <= 0) return utf8;
+    std::string narrow(static_cast<std::size_t>(narrowLength), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, narrow.data(), narrowLength, nullptr, nullptr);
+    return narrow;
+}
 
 } // namespace vorl

@@ -1,0 +1,10 @@
+#include "sim/SimHooks.h"
+
+namespace vorl {
+
+SimHooks& gf_simHooks() {
+    static SimHooks hooks;
+    return hooks;
+}
+
+} // namespace vorl
