@@ -55,6 +55,14 @@ CommandLineOptions gf_parseCommandLine(const std::vector<std::string>& args) {
             if (value != "standin" && value != "simconnect")
                 options.error = fmt::format("--sim takes standin or simconnect, not '{}'", value);
             options.sim = value;
+        } else if (lf_takeValue("--sim-trace", args, i, value, options.error)) {
+            options.simTrace = value;
+        } else if (lf_takeValue("--sim-map", args, i, value, options.error)) {
+            options.simMap = value;
+        } else if (lf_takeValue("--sim-version", args, i, value, options.error)) {
+            if (value != "2020" && value != "2024")
+                options.error = fmt::format("--sim-version takes 2020 or 2024, not '{}'", value);
+            options.simVersion = value;
         } else if (lf_takeValue("--duration", args, i, value, options.error)) {
             int seconds = 0;
             const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
@@ -79,6 +87,12 @@ std::string gf_usageText() {
            "                                   default: the per-user configuration folder + VORL\n"
            "  --duration SECONDS               close down normally after that many seconds\n"
            "  --sim standin|simconnect         the simulator link (default standin)\n"
+           "  --sim-trace FILE                 the simulator stand-in writes every call and event\n"
+           "                                   to FILE (JSON Lines)\n"
+           "  --sim-map FILE                   the simulator stand-in draws the user and the AI\n"
+           "                                   aircraft with their last minute of track (SVG)\n"
+           "  --sim-version 2020|2024          the simulator the stand-in plays (default: the\n"
+           "                                   one the settings name)\n"
            "  --window-png FILE                save a picture of the window to FILE when closing\n"
            "  --version                        print the program's version\n"
            "  --help                           this text\n";

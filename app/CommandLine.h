@@ -16,6 +16,11 @@ struct CommandLineOptions {
     std::optional<std::filesystem::path> configDir;
     std::optional<int> durationSeconds;
     std::string sim = "standin";
+    // The simulator stand-in's trace (JSON Lines) and top-down map (SVG), and the simulator
+    // version it plays ("2020" or "2024"; empty: the one the settings name).
+    std::optional<std::filesystem::path> simTrace;
+    std::optional<std::filesystem::path> simMap;
+    std::string simVersion;
     // Where the window saves a picture of itself when the program ends.
     std::optional<std::filesystem::path> windowPicture;
     // Wrong use of an option that takes a value; the program says so and ends.
