@@ -32,8 +32,9 @@ UserScript UserScript::ehamDeparture() {
         {530.0, 52.30444, 4.77778, 0.0, true},     // lined up
         {575.0, 52.2935, 4.7495, 0.0, true},       // rotation
         {640.0, 52.2700, 4.6900, 2500.0, false},   // initial climb
-        {900.0, 52.1500, 4.4000, 10000.0, false},  // cruise
-        {1500.0, 51.9500, 4.5500, 10000.0, false}, // turning back
+        {900.0, 52.1500, 4.4000, 10000.0, false},  // level at 10000 ft
+        {1260.0, 51.8500, 4.1000, 10000.0, false}, // cruise south-west
+        {1700.0, 52.1000, 4.5500, 10000.0, false}, // turning back
         {1900.0, 52.2200, 4.7300, 3000.0, false},  // approach 36C
         {2050.0, 52.30056, 4.73722, 0.0, true},    // touchdown
         {2110.0, 52.3140, 4.7385, 0.0, true},      // rolled out

@@ -27,3 +27,15 @@ TEST(CommandLine, OptionsWithValues) {
     EXPECT_FALSE(gf_parseCommandLine({"--sim", "xplane"}).error.empty());
     EXPECT_NE(gf_usageText().find("--config-dir"), std::string::npos);
 }
+
+TEST(CommandLine, SimulatorStandInOptions) {
+    const auto o = gf_parseCommandLine({"--sim-trace", "t.jsonl", "--sim-map=m.svg", "--sim-version", "2024"});
+    EXPECT_TRUE(o.error.empty()) << o.error;
+    EXPECT_EQ(o.sim, "standin");
+    EXPECT_EQ(o.simTrace, "t.jsonl");
+    EXPECT_EQ(o.simMap, "m.svg");
+    EXPECT_EQ(o.simVersion, "2024");
+    EXPECT_FALSE(gf_parseCommandLine({"--sim-version", "2022"}).error.empty());
+    EXPECT_FALSE(gf_parseCommandLine({"--sim-trace"}).error.empty());
+    EXPECT_NE(gf_usageText().find("--sim-map"), std::string::npos);
+}

@@ -208,3 +208,12 @@ TEST_F(SimLinkTest, StoppingTheClientClosesTheConnection) {
     EXPECT_EQ(calls("Close").size(), 1u);
     EXPECT_NE(logText().find("SimConnect closed ok"), std::string::npos);
 }
+
+TEST(SimConnectLibrary, AMissingLibrarySaysSoClearly) {
+    try {
+        gf_makeSimConnectLibraryBackend("NoSuchSimConnect.dll");
+        FAIL() << "a missing library must not give a backend";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("NoSuchSimConnect.dll could not be loaded: ", 0), 0u) << e.what();
+    }
+}
