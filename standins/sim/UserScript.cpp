@@ -4,13 +4,13 @@
 #include <cmath>
 
 #include "common/Geodesy.h"
+#include "tools/scenario/FlightPath.h"
 
 namespace vorl::standin {
 
 UserScript UserScript::fixed(double lat, double lon, double altitudeFt, double headingDeg, bool onGround) {
     UserScript script;
-    script.keyframes_.push_back({0.0, lat, lon, altitudeFt, onGround});
-    script.fixedHeadingDeg_ = headingDeg;
+    script.keyframes_.push_back({0.0, lat, lon, altitudeFt, onGround, headingDeg, 0.0, 0.0});
     return script;
 }
 
@@ -23,22 +23,26 @@ UserScript UserScript::fromKeyframes(std::vector<UserKeyframe> keyframes) {
 }
 
 UserScript UserScript::ehamDeparture() {
-    return fromKeyframes({
-        {0.0, 52.307613, 4.757806, 0.0, true},     // stand D7, parked
-        {120.0, 52.307613, 4.757806, 0.0, true},   // pushback and engine start done
-        {180.0, 52.3075, 4.759, 0.0, true},        // apron
-        {420.0, 52.31, 4.776, 0.0, true},          // taxiway east
-        {500.0, 52.305, 4.78, 0.0, true},          // holding point runway 24
-        {530.0, 52.30444, 4.77778, 0.0, true},     // lined up
-        {575.0, 52.2935, 4.7495, 0.0, true},       // rotation
-        {640.0, 52.2700, 4.6900, 2500.0, false},   // initial climb
-        {900.0, 52.1500, 4.4000, 10000.0, false},  // level at 10000 ft
-        {1260.0, 51.8500, 4.1000, 10000.0, false}, // cruise south-west
-        {1700.0, 52.1000, 4.5500, 10000.0, false}, // turning back
-        {1900.0, 52.2200, 4.7300, 3000.0, false},  // approach 36C
-        {2050.0, 52.30056, 4.73722, 0.0, true},    // touchdown
-        {2110.0, 52.3140, 4.7385, 0.0, true},      // rolled out
-    });
+    constexpr double kElevationFt = -11.0;
+    scenario::FlightPath path(0.0, 1.0, {52.307613, 4.757806}, 140.7, kElevationFt, 0.0, true);
+    path.wait(120.0);
+    path.pushback(150.0);
+    path.taxiTo({52.3075, 4.759}, 12.0);  // apron
+    path.taxiTo({52.31, 4.776}, 18.0);    // taxiway east
+    path.taxiTo({52.305, 4.78}, 12.0);    // holding point runway 24
+    path.taxiTo({52.30444, 4.77778}, 6.0); // lined up
+    path.takeOff(237.9, kElevationFt, 3000.0);
+    path.flyTo({52.15, 4.40}, 10000.0, 250.0, 2000.0);
+    path.cruise(300.0, 10000.0, 280.0, 1500.0);
+    path.flyTo({51.98, 4.62}, 6000.0, 250.0, 1500.0);
+    path.flyTo({52.14, 4.728}, 3000.0, 180.0, 1500.0); // 9.6 NM final for 36C
+    path.landOn({52.30056, 4.73722}, 3.2, kElevationFt);
+    std::vector<UserKeyframe> keyframes;
+    keyframes.reserve(path.samples().size());
+    for (const scenario::PathSample& s : path.samples())
+        keyframes.push_back({s.t, s.position.lat, s.position.lon, s.altitudeFt, s.onGround, s.trackDeg, s.groundSpeedKt,
+                             s.verticalRateFpm});
+    return fromKeyframes(std::move(keyframes));
 }
 
 UserPose UserScript::poseAt(double seconds) const {
@@ -49,12 +53,11 @@ UserPose UserScript::poseAt(double seconds) const {
     if (seconds <= keyframes_.front().atSeconds) {
         from = to = &keyframes_.front();
     } else {
-        for (std::size_t i = 0; i + 1 < keyframes_.size(); ++i) {
-            if (seconds < keyframes_[i + 1].atSeconds) {
-                from = &keyframes_[i];
-                to = &keyframes_[i + 1];
-                break;
-            }
+        const auto next = std::upper_bound(keyframes_.begin(), keyframes_.end(), seconds,
+                                           [](double t, const UserKeyframe& k) { return t < k.atSeconds; });
+        if (next != keyframes_.end()) {
+            from = &*(next - 1);
+            to = &*next;
         }
     }
     const double span = to->atSeconds - from->atSeconds;
@@ -64,14 +67,19 @@ UserPose UserScript::poseAt(double seconds) const {
     pose.altitudeFt = from->altitudeFt + (to->altitudeFt - from->altitudeFt) * f;
     pose.onGround = f < 0.5 ? from->onGround : to->onGround;
     const double distanceNm = gf_distanceNm(from->lat, from->lon, to->lat, to->lon);
-    if (span > 0.0 && distanceNm > 1e-6 && f < 1.0) {
+    if (from->headingDeg) {
+        pose.headingDeg = *from->headingDeg;
+        pose.groundSpeedKt = from->groundSpeedKt.value_or(0.0);
+        pose.verticalSpeedFtMin = from->verticalSpeedFtMin.value_or(0.0);
+        const double horizontalFtMin = pose.groundSpeedKt * kFeetPerNm / 60.0;
+        pose.pitchDeg = horizontalFtMin > 1.0 ? gf_radToDeg(std::atan2(pose.verticalSpeedFtMin, horizontalFtMin)) : 0.0;
+    } else if (span > 0.0 && distanceNm > 1e-6 && f < 1.0) {
         pose.headingDeg = gf_bearingDeg({from->lat, from->lon}, {to->lat, to->lon});
         pose.groundSpeedKt = distanceNm / span * 3600.0;
         pose.verticalSpeedFtMin = (to->altitudeFt - from->altitudeFt) / span * 60.0;
         const double horizontalFt = distanceNm * kFeetPerNm;
         pose.pitchDeg = gf_radToDeg(std::atan2(to->altitudeFt - from->altitudeFt, horizontalFt));
     } else {
-        pose.headingDeg = fixedHeadingDeg_;
         // Keep the heading of the last leg flown once the script holds its end point.
         for (std::size_t i = keyframes_.size(); i-- > 1;) {
             const UserKeyframe& a = keyframes_[i - 1];

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct UserKeyframe {
     double lon = 0.0;
     double altitudeFt = 0.0;
     bool onGround = true;
+    // Known from a recorded path; otherwise derived from the leg to the next keyframe.
+    std::optional<double> headingDeg;
+    std::optional<double> groundSpeedKt;
+    std::optional<double> verticalSpeedFtMin;
 };
 
 // The path the stand-in's user flies: keyframes joined by straight legs, the last one held.
@@ -30,8 +35,9 @@ class UserScript {
 public:
     // Standing still at one place.
     static UserScript fixed(double lat, double lon, double altitudeFt, double headingDeg, bool onGround);
-    // From stand D7 at Amsterdam Schiphol: parked two minutes, taxi to runway 24, take-off,
-    // climb and cruise south-west, then an approach back to runway 36C.
+    // From stand D7 at Amsterdam Schiphol: parked two minutes, pushback, taxi to runway 24,
+    // take-off, climb and cruise south-west, then an approach and landing on runway 36C, in
+    // one-second steps.
     static UserScript ehamDeparture();
     static UserScript fromKeyframes(std::vector<UserKeyframe> keyframes);
 
@@ -40,7 +46,6 @@ public:
 
 private:
     std::vector<UserKeyframe> keyframes_;
-    double fixedHeadingDeg_ = 0.0;
 };
 
 } // namespace vorl::standin
