@@ -16,6 +16,7 @@
 #include "app/ProgramContext.h"
 #include "app/RunControl.h"
 #include "app/RunLoops.h"
+#include "app/SimLink.h"
 #include "app/StatusBoard.h"
 #include "app/StatusFigures.h"
 #include "app/TimeShift.h"
@@ -180,6 +181,8 @@ void lf_closingDown() {
             gf_status().setStatus(fmt::format("User closed {}", kProgramName), true);
         }
     }
+
+    gf_stopSimLink();
 
     std::error_code ec;
     fs::remove_all(gf_paths().flightPlanFolder, ec);

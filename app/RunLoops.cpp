@@ -4,9 +4,13 @@
 #include <mutex>
 #include <thread>
 
+#include "app/ProgramContext.h"
 #include "app/RunControl.h"
+#include "app/SimLink.h"
 #include "app/StatusBoard.h"
 #include "common/platform.h"
+#include "sim/SimClient.h"
+#include "sim/SimSession.h"
 
 namespace vorl {
 namespace {
@@ -41,7 +45,12 @@ bool gf_simulatorRunning() {
     return g_simulatorRunning;
 }
 
-bool gf_sessionSetUp() { return !gf_run().stopOrClosed(); }
+bool gf_sessionSetUp() {
+    // The simulator link first: nothing else is worth starting without the user aircraft.
+    gf_connectSimHooks();
+    if (!gf_startSimLink(gf_makeSimBackend(gf_program().options))) return false;
+    return !gf_run().stopOrClosed();
+}
 
 void gf_mainLoop() {
     using Clock = std::chrono::steady_clock;
@@ -50,7 +59,10 @@ void gf_mainLoop() {
     SecondTicker ticker;
     auto base = Clock::now();
     auto nextSecond = base + std::chrono::seconds(1);
+    std::uint64_t simCycle = 0;
     while (!gf_run().stopRequested()) {
+        const SimSession& sim = gf_simSession();
+        if (sim.simRunning.load() && !sim.simConnectError.load()) gf_simCycle(simCycle++);
         const auto now = Clock::now();
         if (now >= nextSecond) {
             ticker.onTick();
