@@ -4,6 +4,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/RealTrafficSession.h"
 #include "app/RunControl.h"
 #include "app/StatusBoard.h"
 #include "common/platform.h"
@@ -17,7 +18,8 @@ bool g_simulatorRunning = false;
 constexpr auto kCycle = std::chrono::milliseconds(10);
 constexpr auto kMaxLag = std::chrono::milliseconds(110);
 
-// Work done once a second: the status clock that ages the status line.
+// Work done once a second: the status clock that ages the status line, and every fifth second
+// the user position for the RealTraffic readers and the check of their session.
 struct SecondTicker {
     int statusClock = 0;
     int tickCounter = 0;
@@ -26,6 +28,10 @@ struct SecondTicker {
         ++statusClock;
         gf_status().onStatusClockTick(statusClock);
         if (++tickCounter >= 86400) tickCounter = 0;
+        if (tickCounter % 5 == 0) {
+            gf_rtHandUserPosition();
+            gf_rtPeriodicCheck();
+        }
     }
 };
 
@@ -41,7 +47,10 @@ bool gf_simulatorRunning() {
     return g_simulatorRunning;
 }
 
-bool gf_sessionSetUp() { return !gf_run().stopOrClosed(); }
+bool gf_sessionSetUp() {
+    if (gf_run().stopOrClosed()) return false;
+    return gf_rtSessionSetUp();
+}
 
 void gf_mainLoop() {
     using Clock = std::chrono::steady_clock;
