@@ -14,6 +14,7 @@
 #include "app/FrontEnd.h"
 #include "app/Parameters.h"
 #include "app/ProgramContext.h"
+#include "app/RealTrafficSession.h"
 #include "app/RunControl.h"
 #include "app/RunLoops.h"
 #include "app/SimLink.h"
@@ -165,6 +166,7 @@ void lf_closingDown() {
     int restartDelay = run.restartDelay();
     logLine("Exiting: {}", gf_closingReasonText(reason));
     gf_setSimulatorRunning(false);
+    gf_rtCloseDown();
 
     if (reason == ClosingReason::SystemError) {
         // The error stays on screen until the user closes the window; a console has nobody

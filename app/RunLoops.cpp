@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/ProgramContext.h"
+#include "app/RealTrafficSession.h"
 #include "app/RunControl.h"
 #include "app/SimLink.h"
 #include "app/StatusBoard.h"
@@ -21,7 +22,9 @@ bool g_simulatorRunning = false;
 constexpr auto kCycle = std::chrono::milliseconds(10);
 constexpr auto kMaxLag = std::chrono::milliseconds(110);
 
-// Work done once a second: the status clock that ages the status line.
+// Work done once a second: the status clock that ages the status line, the user position, and
+// every fifth second
+// the user position for the RealTraffic readers and the check of their session.
 struct SecondTicker {
     int statusClock = 0;
     int tickCounter = 0;
@@ -29,7 +32,12 @@ struct SecondTicker {
     void onTick() {
         ++statusClock;
         gf_status().onStatusClockTick(statusClock);
+        gf_publishSimUserPosition();
         if (++tickCounter >= 86400) tickCounter = 0;
+        if (tickCounter % 5 == 0) {
+            gf_rtHandUserPosition();
+            gf_rtPeriodicCheck();
+        }
     }
 };
 
@@ -49,7 +57,8 @@ bool gf_sessionSetUp() {
     // The simulator link first: nothing else is worth starting without the user aircraft.
     gf_connectSimHooks();
     if (!gf_startSimLink(gf_makeSimBackend(gf_program().options))) return false;
-    return !gf_run().stopOrClosed();
+    if (gf_run().stopOrClosed()) return false;
+    return gf_rtSessionSetUp();
 }
 
 void gf_mainLoop() {

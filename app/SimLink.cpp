@@ -8,6 +8,7 @@
 #include "app/RunControl.h"
 #include "app/StatusBoard.h"
 #include "app/StatusFigures.h"
+#include "app/UserPosition.h"
 #include "common/Log.h"
 #include "sim/SimBackend.h"
 #include "sim/SimClient.h"
@@ -86,7 +87,16 @@ bool gf_startSimLink(std::unique_ptr<SimBackend> backend) {
     gf_simInbox().clear();
     gf_resetUserStandName();
     gf_simClient().start();
-    return gf_awaitUserAircraft([] { return gf_run().stopOrClosed(); });
+    if (!gf_awaitUserAircraft([] { return gf_run().stopOrClosed(); })) return false;
+    gf_publishSimUserPosition();
+    return true;
+}
+
+void gf_publishSimUserPosition() {
+    const SimSession& session = gf_simSession();
+    if (!session.connected.load() || session.simConnectError.load()) return;
+    const UserAircraftState user = session.userState.load();
+    gf_publishUserPosition({user.latitude, user.longitude}, user.altitude);
 }
 
 void gf_stopSimLink() {

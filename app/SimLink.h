@@ -18,6 +18,10 @@ std::unique_ptr<SimBackend> gf_makeSimBackend(const CommandLineOptions& options)
 // wait for the user aircraft's first state. False when the wait ended without it.
 bool gf_startSimLink(std::unique_ptr<SimBackend> backend);
 
+// The user aircraft's latest position, handed to the rest of the program (the traffic box
+// follows it).
+void gf_publishSimUserPosition();
+
 // Closing down's part: the SimClient thread stopped and the connection closed.
 void gf_stopSimLink();
 

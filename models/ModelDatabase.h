@@ -12,7 +12,7 @@
 #include "common/AircraftCategory.h"
 #include "common/Fnv1a.h"
 #include "models/IndexRegistry.h"
-#include "models/ModelCode.h"
+#include "common/ModelCode.h"
 
 namespace vorl {
 

@@ -61,10 +61,20 @@ void RtLink::Authenticater() {
 }
 
 void RtLink::startReaders() {
+    startTrafficReader();
+    startWeatherReader();
+}
+
+void RtLink::startTrafficReader() {
+    if (trafficThread_.joinable()) return;
     trafficThread_ = std::thread([this] {
         runReader(traffic_, weather_, TrafficReader::kName, "Traffic",
                   [](RtLink& link) { return link.traffic_.gf_trafficReader(); });
     });
+}
+
+void RtLink::startWeatherReader() {
+    if (weatherThread_.joinable()) return;
     weatherThread_ = std::thread([this] {
         runReader(weather_, traffic_, WeatherReader::kName, "Weather",
                   [](RtLink& link) { return link.weather_.gf_weatherReader(); });

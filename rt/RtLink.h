@@ -25,8 +25,11 @@ public:
     // The login step; throws UserErrorException for a refused key (402, 404) or a second
     // session (405), std::runtime_error for 500; other failures request a reader-error restart.
     void Authenticater();
-    // Starts the "Traffic Reader" and "Weather Reader" threads.
+    // Starts the "Traffic Reader" and "Weather Reader" threads. Session set-up starts the weather
+    // reader first and waits for its first weather, so the traffic gets the right QNH at once.
     void startReaders();
+    void startWeatherReader();
+    void startTrafficReader();
     // Asks both readers to stop and wakes them.
     void stopReaders();
     bool readersEnded() const;

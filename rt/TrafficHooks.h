@@ -33,7 +33,7 @@ struct KnownType {
 };
 
 struct RegistrationHit {
-    RecordModelCode code;       // airline / operator / cargo of the registration record
+    ModelCode code;       // airline / operator / cargo of the registration record
     bool namesOperator = false; // the record names an operator, which then takes the airline's place
 };
 

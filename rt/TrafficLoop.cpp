@@ -69,6 +69,7 @@ bool TrafficReader::bufferedQuery(std::int32_t& status) {
         if (status == 406) logLine(" buffer traffic msg {}", gf_jsonString(reply, "message", ""));
         rrl = static_cast<std::int32_t>(gf_jsonInt(reply, "rrl", 2000));
         bufferedStart.store(true);
+        ++answerCount_;
         nlohmann::json data = std::move(reply["data"]);
         if (!data.is_object()) return true;
         int k = 0;
@@ -119,6 +120,7 @@ bool TrafficReader::liveRound(std::int32_t& status) {
         if (answerStatus == 406)
             logImportant("{} curl traffic msg: {}", gf_nowText(), gf_jsonString(reply, "message", ""));
         rrl = static_cast<std::int32_t>(gf_jsonInt(reply, "rrl", 2000));
+        ++answerCount_;
         nlohmann::json data = std::move(reply["data"]);
         processMembers(data);
         receivedCount_.store(static_cast<std::uint32_t>(received_.size()));

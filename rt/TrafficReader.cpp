@@ -25,6 +25,7 @@ void TrafficReader::reset() {
     bufferedStart.store(false);
     received_.clear();
     receivedCount_.store(0);
+    answerCount_.store(0);
     qnh.store(1013);
     {
         std::lock_guard lock(positionMutex_);

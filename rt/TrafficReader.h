@@ -70,6 +70,9 @@ public:
     std::atomic<bool> bufferedStart{false};
     std::atomic<bool> loopRunning{false};
     std::uint32_t receivedCount() const { return receivedCount_.load(); }
+    // Traffic answers accepted since the reset, empty ones included: an empty region still
+    // proves that the link works.
+    std::uint32_t answerCount() const { return answerCount_.load(); }
 
     // The callsigns and hex ids seen during the buffered start; the live side takes them over
     // and then clears `bufferedStart`.
@@ -109,6 +112,7 @@ private:
     double groundElevation_ = 0.0;
     bool groundElevationValid_ = false;
     std::atomic<std::uint32_t> receivedCount_{0};
+    std::atomic<std::uint32_t> answerCount_{0};
     std::atomic<std::int32_t> parkedStatus_{0};
     std::atomic<bool> parkedRequested_{false};
     std::atomic<bool> announceBlocked_{true};

@@ -3,22 +3,16 @@
 #include <string>
 
 #include "common/FixedCode.h"
+#include "common/ModelCode.h"
 
 namespace vorl {
 
 // The model-database indexes of an aircraft as far as the RealTraffic link knows them. The link
 // fills `typeIndex` through the type-lookup hook; airline, operator and cargo come from the
 // registration-lookup hook (parked records) or from the live side later.
-struct RecordModelCode {
-    std::uint16_t typeIndex = 0;
-    std::uint16_t airlineIndex = 0;
-    std::uint16_t operatorIndex = 0;
-    bool cargo = false;
-};
-
 // One live aircraft as parsed from a "locationtraffic" answer.
 struct TrafficRecord {
-    RecordModelCode code;
+    ModelCode code;
     IataCode origin;      // blank when absent
     IataCode destination; // blank when absent
     bool hasOrigin = false;
@@ -49,7 +43,7 @@ struct TrafficRecord {
 
 // One parked aircraft as parsed from a "parkedtraffic" answer.
 struct ParkedRecord {
-    RecordModelCode code;
+    ModelCode code;
     IataCode origin;
     IataCode destination;
     std::string callsign;

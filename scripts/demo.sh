@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs VORL in a fresh install folder the way a user would start it, against stand-ins of the
-# outside parties: a simulator installation VORL finds by itself and the maker's download
-# server. Ends with the window's picture in demo/run/window.png.
+# outside parties: a simulator installation VORL finds by itself, the RealTraffic API replaying
+# the EHAM scenario, and the maker's download server. Ends with the window's picture in demo/run/window.png.
 set -euo pipefail
 build_dir=${1:-build}
 run_dir=${2:-demo/run}
@@ -19,6 +19,9 @@ export XDG_CONFIG_HOME="$run_dir/appdata/roaming" XDG_DATA_HOME="$run_dir/appdat
 
 vorl=$(readlink -f "$build_dir/app/vorl")
 standin=$(readlink -f "$build_dir/standins/download/vorl-download-standin")
+rt_standin=$(readlink -f "$build_dir/standins/rt/vorl-rt-standin")
+scenario=$(readlink -f "$build_dir/scenarios/EHAM.jsonl")
+demo_key=DEMO-KEY
 
 # The download server knows this very version, so the check finds VORL up to date.
 IFS=. read -r major minor patch <<<"$("$vorl" --version)"
@@ -27,18 +30,26 @@ cat >"$run_dir/server/versions.json" <<JSON
 JSON
 "$standin" --root "$run_dir/server" --port 0 >"$run_dir/server.log" 2>&1 &
 standin_pid=$!
-trap 'kill $standin_pid 2>/dev/null || true' EXIT
+"$rt_standin" --port 0 --scenario "$scenario" --license "$demo_key" >"$run_dir/rt-server.log" 2>&1 &
+rt_pid=$!
+trap 'kill $standin_pid $rt_pid 2>/dev/null || true' EXIT
 for _ in $(seq 50); do grep -q "download stand-in at" "$run_dir/server.log" && break; sleep 0.1; done
+for _ in $(seq 50); do grep -q "RealTraffic stand-in listening on" "$run_dir/rt-server.log" && break; sleep 0.1; done
 server_url=$(sed -n 's|^download stand-in at \(http://[^/]*\)/downloads/.*|\1|p' "$run_dir/server.log")
+rt_url=$(sed -n 's|^RealTraffic stand-in listening on \(http://.*\)$|\1|p' "$run_dir/rt-server.log")
 
-# First start: a production check creates the settings; then the download server is set.
+# First start: a production check creates the settings; then the servers and the key are set.
 "$vorl" --headless --production --workdir "$run_dir" --config-dir "$run_dir/config"
-sed -i "s|name=\"DOWNLOAD_SERVER_URL\" value=\"[^\"]*\"|name=\"DOWNLOAD_SERVER_URL\" value=\"$server_url\"|" \
-    "$run_dir/config/parameters.xml"
+set_setting() {
+    sed -i "s|name=\"$1\" value=\"[^\"]*\"|name=\"$1\" value=\"$2\"|" "$run_dir/config/parameters.xml"
+}
+set_setting DOWNLOAD_SERVER_URL "$server_url"
+set_setting RT_API_URL "$rt_url"
+set_setting RT_LICENSE "$demo_key"
 
 echo "demo: VORL runs for $duration seconds with its window on Qt's offscreen platform"
 QT_QPA_PLATFORM=offscreen "$vorl" --workdir "$run_dir" --config-dir "$run_dir/config" \
     --duration "$duration" --window-png "$run_dir/window.png"
 
 echo "demo: log at $run_dir/Log.txt, settings at $run_dir/config/parameters.xml, window at $run_dir/window.png"
-grep -E "version up-to-date|program version at web|Exiting:" "$run_dir/Log.txt" || true
+grep -E "version up-to-date|program version at web|Authenticated at RT server|Deauth success|Exiting:" "$run_dir/Log.txt" || true

@@ -10,6 +10,8 @@
 #include "app/ProcessEntry.h"
 #include "app/RunControl.h"
 #include "app/RunLoops.h"
+#include "app/StatusFigures.h"
+#include "tests/app/ProgramStandIns.h"
 #include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -30,10 +32,11 @@ std::string settingInFile(const fs::path& file, const std::string& key) {
 
 class ProgramRun {
 public:
-    explicit ProgramRun(std::string settings = {}) {
+    // `parameters`: <parameter .../> elements of the settings file beside the RealTraffic ones.
+    explicit ProgramRun(const std::string& parameters = {}) {
         fs::create_directories(dir / "docs");
         vorl::test::useFakeSimulator(vorl::test::makeFakeSimulator(dir.path()));
-        if (!settings.empty()) writeFile(dir / "cfg" / "parameters.xml", settings);
+        rt.writeSettings(dir / "cfg" / "parameters.xml", parameters);
         args_ = {"vorl", "--headless", "--workdir", dir.path().string(), "--config-dir", (dir / "cfg").string()};
         thread_ = std::thread([this] {
             std::vector<char*> argv;
@@ -91,6 +94,7 @@ public:
     fs::path settingsFile() const { return dir / "cfg" / "parameters.xml"; }
 
     TempFolder dir;
+    vorl::test::ProgramRtStandIn rt;
     int exitCode = -99;
 
 private:
@@ -135,9 +139,8 @@ TEST(Lifecycle, NewSettingsRestartKeepsTheScansAndSimErrorRestartsToo) {
 }
 
 TEST(Lifecycle, ExitingReasonsEndTheProcessAndClearPerFlightSettings) {
-    ProgramRun run(R"(<root><parameters><parameter name="DESTINATION" value="EHAM"/>
-        <parameter name="BLOCK_CALLSIGN" value="KLM123"/><parameter name="TIME_SHIFT_HOURS" value="3"/>
-        </parameters></root>)");
+    ProgramRun run(R"(<parameter name="DESTINATION" value="EHAM"/>
+        <parameter name="BLOCK_CALLSIGN" value="KLM123"/><parameter name="TIME_SHIFT_HOURS" value="3"/>)");
     ASSERT_TRUE(run.waitUntilServing());
     EXPECT_NE(run.log().find("Time shifted 180 minutes"), std::string::npos);
     gf_run().requestStop(ClosingReason::SimWasClosed, 0);
@@ -154,14 +157,35 @@ TEST(Lifecycle, SystemErrorShowsTheErrorAndEndsWithFailure) {
     ASSERT_TRUE(run.waitUntilServing());
     gf_run().requestStop(ClosingReason::SystemError, 0);
     EXPECT_EQ(run.waitForExit(), 1);
-    EXPECT_NE(run.log().find("Exiting: SYSTEM ERROR\nUser closed VORL\n"), std::string::npos);
+    // The RealTraffic session ends first; the error then stays until the user closes the window.
+    const std::string log = run.log();
+    const auto exiting = log.find("Exiting: SYSTEM ERROR\n");
+    ASSERT_NE(exiting, std::string::npos) << log;
+    EXPECT_LT(log.find("Deauth success", exiting), log.find("User closed VORL\n", exiting)) << log;
 }
 
 TEST(Lifecycle, HoldingRuleWaitsBeforeTheRealTrafficSession) {
     const auto now = std::to_string(std::time(nullptr));
-    ProgramRun run("<root><parameters><parameter name=\"LAST_EPOCH_TIME:\" value=\"" + now +
-                   "\"/></parameters></root>");
+    ProgramRun run("<parameter name=\"LAST_EPOCH_TIME:\" value=\"" + now + "\"/>");
     ASSERT_TRUE(run.waitUntilServing());
     EXPECT_EQ(run.close(), 0);
     EXPECT_NE(run.log().find("seconds... (RT API cannot be revisited within 2 seconds)"), std::string::npos);
+}
+
+TEST(Lifecycle, RealTrafficSessionLogsInReceivesTrafficKeepsTheQnhAndLogsOut) {
+    ProgramRun run;
+    ASSERT_TRUE(run.waitUntilServing()) << run.log();
+    const auto& server = *run.rt.server;
+    ASSERT_TRUE(run.waitFor([&] {
+        return server.requestCount("buffered") >= 1 && server.requestCount("traffic") >= 3 && gf_figures().qnh.load() == 1009;
+    })) << run.log();
+    // The box follows the user aircraft, which the simulator stand-in parks at EHAM.
+    EXPECT_NE(server.lastBody("traffic").find("querytype=locationtraffic"), std::string::npos);
+    EXPECT_EQ(server.rateViolations(), 0);
+    EXPECT_EQ(run.close(), 0);
+    EXPECT_EQ(server.requestCount("deauth"), 1);
+    EXPECT_EQ(server.sessionCount(), 0u);
+    const std::string log = run.log();
+    EXPECT_NE(log.find("Authenticated at RT server 'rtw01a'"), std::string::npos);
+    EXPECT_NE(log.find("Deauth success RT server 'rtw01a'"), std::string::npos);
 }

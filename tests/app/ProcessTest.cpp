@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include "tests/app/ProgramStandIns.h"
 #include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -79,6 +80,8 @@ TEST(Process, SecondInstanceEndsSilently) {
     vorl::test::useFakeSimulator(sim);
     fs::create_directories(dir / "one" / "docs");
     fs::create_directories(dir / "two" / "docs");
+    const vorl::test::ProgramRtStandIn rt;
+    rt.writeSettings(dir / "cfg" / "parameters.xml");
     const std::string cfg = (dir / "cfg").string();
     const std::string first = fmt::format("'{}' --headless --duration 3 --workdir '{}' --config-dir '{}' >/dev/null 2>&1 &",
                                           VORL_BINARY, (dir / "one").string(), cfg);

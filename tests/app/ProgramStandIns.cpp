@@ -1,0 +1,25 @@
+#include "tests/app/ProgramStandIns.h"
+
+#include <fmt/format.h>
+
+#include "RtTestSupport.h"
+#include "tests/support/TempFolder.h"
+
+namespace vorl::test {
+
+ProgramRtStandIn::ProgramRtStandIn()
+    : server(std::make_unique<standin::RtStandIn>(makeEhamScenario(), LinkFixture::fastOptions())) {
+    server->start();
+}
+
+ProgramRtStandIn::~ProgramRtStandIn() = default;
+
+std::string ProgramRtStandIn::url() const { return fmt::format("http://127.0.0.1:{}", server->port()); }
+
+void ProgramRtStandIn::writeSettings(const std::filesystem::path& file, const std::string& moreParameters) const {
+    writeFile(file, fmt::format("<root><parameters><parameter name=\"RT_API_URL\" value=\"{}\"/>"
+                                "<parameter name=\"RT_LICENSE\" value=\"TEST-KEY\"/>{}</parameters></root>",
+                                url(), moreParameters));
+}
+
+} // namespace vorl::test

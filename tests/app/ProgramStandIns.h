@@ -1,0 +1,24 @@
+#pragma once
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "standins/rt/RtStandIn.h"
+
+namespace vorl::test {
+
+// A RealTraffic stand-in replaying a small EHAM scenario for whole-program runs, and the settings
+// file that points the program at it with an accepted key.
+struct ProgramRtStandIn {
+    ProgramRtStandIn();
+    ~ProgramRtStandIn();
+
+    std::string url() const;
+    // A settings file holding the stand-in's address and key, then `moreParameters` (further
+    // <parameter .../> elements).
+    void writeSettings(const std::filesystem::path& file, const std::string& moreParameters = {}) const;
+
+    std::unique_ptr<standin::RtStandIn> server;
+};
+
+} // namespace vorl::test
