@@ -1,14 +1,20 @@
 #include "app/RunLoops.h"
 
 #include <chrono>
+#include <ctime>
 #include <mutex>
 #include <thread>
 
+#include "app/MainLoopHooks.h"
 #include "app/ProgramContext.h"
 #include "app/RealTrafficSession.h"
 #include "app/RunControl.h"
 #include "app/SimLink.h"
 #include "app/StatusBoard.h"
+#include "app/TickWork.h"
+#include "common/Log.h"
+#include "common/TimeStamp.h"
+#include "common/TimeZoneWord.h"
 #include "common/platform.h"
 #include "sim/SimClient.h"
 #include "sim/SimSession.h"
@@ -21,25 +27,40 @@ bool g_simulatorRunning = false;
 
 constexpr auto kCycle = std::chrono::milliseconds(10);
 constexpr auto kMaxLag = std::chrono::milliseconds(110);
+constexpr int kNotRunningCountdown = 100;
 
-// Work done once a second: the status clock that ages the status line, the user position, and
-// every fifth second
-// the user position for the RealTraffic readers and the check of their session.
-struct SecondTicker {
-    int statusClock = 0;
-    int tickCounter = 0;
-
-    void onTick() {
-        ++statusClock;
-        gf_status().onStatusClockTick(statusClock);
-        gf_publishSimUserPosition();
-        if (++tickCounter >= 86400) tickCounter = 0;
-        if (tickCounter % 5 == 0) {
-            gf_rtHandUserPosition();
-            gf_rtPeriodicCheck();
+// While no flight runs the loop only keeps the links alive; the change of state is announced
+// once each way.
+class FlightWatch {
+public:
+    void notRunningCycle() {
+        if (!latched_) {
+            gf_setSimulatorRunning(false);
+            latched_ = true;
+            countdown_ = kNotRunningCountdown;
+            logLine("{} Flight not running", gf_nowText());
+        }
+        if (--countdown_ % kNotRunningCountdown == 0) gf_rtPeriodicCheck();
+        if (countdown_ < 1) {
+            countdown_ = kNotRunningCountdown;
+            gf_refreshTimeZoneWord(std::time(nullptr));
         }
     }
+    void onTickWhileRunning() {
+        if (!latched_) return;
+        latched_ = false;
+        logLine("{} Flight resumed", gf_nowText());
+        gf_setSimulatorRunning(true);
+    }
+
+private:
+    bool latched_ = false;
+    int countdown_ = kNotRunningCountdown;
 };
+
+template <class Hook> void lf_runCycleHook(const Hook& hook, std::uint64_t cycle) {
+    if (hook) hook(cycle);
+}
 
 } // namespace
 
@@ -63,21 +84,29 @@ bool gf_sessionSetUp() {
 
 void gf_mainLoop() {
     using Clock = std::chrono::steady_clock;
+    gf_refreshTimeZoneWord(std::time(nullptr));
     gf_setSimulatorRunning(true);
     const bool fineTimer = gf_beginFineTimer();
-    SecondTicker ticker;
+    SimSession& sim = gf_simSession();
+    const MainLoopHooks& hooks = gf_mainLoopHooks();
+    TickWork ticks;
+    FlightWatch flight;
     auto base = Clock::now();
-    auto nextSecond = base + std::chrono::seconds(1);
-    std::uint64_t simCycle = 0;
+    std::uint64_t cycle = 0;
     while (!gf_run().stopRequested()) {
-        const SimSession& sim = gf_simSession();
-        if (sim.simRunning.load() && !sim.simConnectError.load()) gf_simCycle(simCycle++);
-        const auto now = Clock::now();
-        if (now >= nextSecond) {
-            ticker.onTick();
-            nextSecond += std::chrono::seconds(1);
-            if (nextSecond < now) nextSecond = now + std::chrono::seconds(1);
-            base = now;
+        ++cycle;
+        gf_simCycle(cycle);
+        if (!sim.simRunning.load() || sim.simConnectError.load()) {
+            flight.notRunningCycle();
+        } else {
+            lf_runCycleHook(hooks.handleAddingStack, cycle);
+            lf_runCycleHook(hooks.updateLiveAircraft, cycle);
+            if (sim.oneSecondTick.exchange(false)) {
+                flight.onTickWhileRunning();
+                ticks.onTick(std::time(nullptr), sim.simTimeEpoch.load());
+                // The tick restarts the rhythm so that the cycles stay aligned with it.
+                base = Clock::now();
+            }
         }
         // A lag of more than 110 ms is dropped, not caught up.
         base += kCycle;

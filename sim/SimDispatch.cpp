@@ -238,6 +238,7 @@ void lf_onUserOnGround(const RecvSimObjectData& record, DWORD size) {
         session.onGroundKnown = true;
     }
     session.onGroundAnswered = true;
+    session.oneSecondTick = true;
 }
 
 void lf_onUserState(const RecvSimObjectData& record, DWORD size) {

@@ -61,6 +61,7 @@ void SimSession::reset() {
     onGroundAnswered = false;
     onGround = false;
     onGroundKnown = false;
+    oneSecondTick = false;
     userObjectId = 0;
     halfWingspanNm = 0.0;
     halfWingspanKnown = false;

@@ -37,6 +37,9 @@ public:
     std::atomic<bool> onGroundAnswered{false};
     std::atomic<bool> onGround{false};
     std::atomic<bool> onGroundKnown{false};
+    // Set by the user's once-a-second on-ground answer, consumed (exchanged) by the main loop, so
+    // ticks arriving while one is pending merge into one.
+    std::atomic<bool> oneSecondTick{false};
     std::atomic<std::uint32_t> userObjectId{0};
     std::atomic<double> halfWingspanNm{0.0};
     std::atomic<bool> halfWingspanKnown{false};

@@ -11,6 +11,8 @@
 #include "app/RunControl.h"
 #include "app/RunLoops.h"
 #include "app/StatusFigures.h"
+#include "sim/SimSession.h"
+#include "standins/sim/SimStandIn.h"
 #include "tests/app/ProgramStandIns.h"
 #include "tests/support/TempFolder.h"
 
@@ -188,4 +190,21 @@ TEST(Lifecycle, RealTrafficSessionLogsInReceivesTrafficKeepsTheQnhAndLogsOut) {
     const std::string log = run.log();
     EXPECT_NE(log.find("Authenticated at RT server 'rtw01a'"), std::string::npos);
     EXPECT_NE(log.find("Deauth success RT server 'rtw01a'"), std::string::npos);
+}
+
+TEST(Lifecycle, PausedFlightIsAnnouncedOnceEachWay) {
+    ProgramRun run;
+    ASSERT_TRUE(run.waitUntilServing()) << run.log();
+    auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
+    ASSERT_NE(sim, nullptr);
+    sim->setFlightRunning(false);
+    ASSERT_TRUE(run.waitForLogCount(" Flight not running", 1)) << run.log();
+    EXPECT_FALSE(gf_simulatorRunning());
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(run.count(" Flight not running"), 1u) << "announced once, not every cycle";
+    sim->setFlightRunning(true);
+    ASSERT_TRUE(run.waitForLogCount(" Flight resumed", 1)) << run.log();
+    EXPECT_TRUE(gf_simulatorRunning());
+    EXPECT_EQ(run.close(), 0);
+    EXPECT_EQ(run.count(" Flight resumed"), 1u);
 }

@@ -3,6 +3,7 @@
 #include "common/Folders.h"
 #include "common/TextConversion.h"
 #include "common/TimeStamp.h"
+#include "common/TimeZoneWord.h"
 #include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -34,6 +35,16 @@ TEST(TimeStamp, FormatAndInvalidTimes) {
     EXPECT_EQ(gf_timeStampText(1760000000).substr(4, 3), "Okt");
     EXPECT_EQ(gf_timeStampText(-1), "Invalid time");
     EXPECT_EQ(gf_timeStampText(std::numeric_limits<std::time_t>::max()), "Invalid time");
+}
+
+TEST(TimeStamp, TimeZoneWordCountsSundayAsSevenAndMarksBadTimes) {
+    gf_refreshTimeZoneWord(1796558400); // Sunday 6 December 2026, noon UTC
+    EXPECT_EQ(gf_timeZoneWord().weekday, 7);
+    EXPECT_EQ(gf_timeZoneWord().localOffsetSeconds, gf_localUtcOffsetSeconds(1796558400));
+    gf_refreshTimeZoneWord(1796558400 + 86400);
+    EXPECT_EQ(gf_timeZoneWord().weekday, 1);
+    gf_refreshTimeZoneWord(-1);
+    EXPECT_EQ(gf_timeZoneWord().weekday, -1);
 }
 
 TEST(Folders, ListCountAndRemove) {
