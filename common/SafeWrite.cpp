@@ -58,9 +58,9 @@ bool gf_writeFileAtomically(const fs::path& path, std::string_view content, std:
     return true;
 }
 
-bool gf_saveXmlAtomically(const pugi::xml_document& doc, const fs::path& path, std::string* error) {
+bool gf_saveXmlAtomically(const pugi::xml_document& doc, const fs::path& path, std::string* error, const char* indent) {
     std::ostringstream text;
-    doc.save(text, "\t", pugi::format_default, pugi::encoding_utf8);
+    doc.save(text, indent, pugi::format_default, pugi::encoding_utf8);
     return gf_writeFileAtomically(path, text.str(), error);
 }
 

@@ -16,6 +16,6 @@ bool gf_writeFileAtomically(const std::filesystem::path& path, std::string_view 
 
 // Saves an XML document (UTF-8 with declaration, tab indented) the same all-or-nothing way.
 bool gf_saveXmlAtomically(const pugi::xml_document& doc, const std::filesystem::path& path,
-                          std::string* error = nullptr);
+                          std::string* error = nullptr, const char* indent = "\t");
 
 } // namespace vorl
