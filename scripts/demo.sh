@@ -23,6 +23,13 @@ rt_standin=$(readlink -f "$build_dir/standins/rt/vorl-rt-standin")
 scenario=$(readlink -f "$build_dir/scenarios/EHAM.jsonl")
 demo_key=DEMO-KEY
 
+# The download server holds the archived airport files for both simulator versions.
+project=$(readlink -f "$(dirname "$0")/..")
+for simulator in MSFS MSFS2024; do
+    mkdir -p "$run_dir/server/$simulator"
+    cp -r "$project/data/archive" "$run_dir/server/$simulator/"
+done
+
 # The download server knows this very version, so the check finds VORL up to date.
 IFS=. read -r major minor patch <<<"$("$vorl" --version)"
 cat >"$run_dir/server/versions.json" <<JSON
