@@ -1,0 +1,229 @@
+#include "airports/ParkAirport.h"
+
+#include <algorithm>
+
+#include <fmt/format.h>
+
+#include "airports/AirportFileReader.h"
+#include "airports/LearnedFile.h"
+#include "common/Log.h"
+#include "common/TimeStamp.h"
+#include "common/UserErrorException.h"
+
+namespace vorl {
+namespace {
+
+constexpr double kOnGroundAirportNm = 5.0;
+constexpr std::uint32_t kRunningNumbers = 10000;
+
+} // namespace
+
+ParkAirport::ParkAirport(ParkAirportList& list, ParkingHooks hooks, std::uint32_t seed)
+    : list_(list), hooks_(std::move(hooks)), planner_(seed) {}
+
+std::string ParkAirport::reservedStand() const {
+    if (!airport_) return {};
+    const ParkAirportEntry* entry = list_.find(airport_->icao);
+    return entry ? entry->reservedStand : std::string{};
+}
+
+void ParkAirport::chooseOnGround(LatLon user, const std::string& userStand) {
+    const auto status = [&](const std::string& text) {
+        if (hooks_.status) hooks_.status(text);
+    };
+    const auto closest = hooks_.closestAirport ? hooks_.closestAirport(user) : std::nullopt;
+    if (!closest || closest->distanceNm > kOnGroundAirportNm) {
+        status("User aircraft on the ground, no RT supported airport in sight");
+        return;
+    }
+    if (airport_ && airport_->icao == closest->icao) return;
+    if (!hooks_.hasAirportFile || !hooks_.hasAirportFile(closest->icao)) {
+        status(fmt::format("User aircraft on the ground at {}, no airport file found", closest->icao));
+        return;
+    }
+    if (airport_) leave();
+    logLine("User aircraft on the ground at {}", closest->icao);
+    if (readAirportFile(*closest, userStand)) list_.remember(closest->icao, userStand);
+}
+
+bool ParkAirport::readAirportFile(const NearAirport& airport, const std::string& userStand) {
+    airport_ = airport;
+    userStand_ = userStand;
+    logLine("\nThe park airport is {}", airport.icao);
+    state_ = {};
+    state_.icao = airport.icao;
+    const std::string path = hooks_.locateAirportFile ? hooks_.locateAirportFile(airport.icao) : std::string{};
+    std::string reason;
+    try {
+        reason = gf_readApf(path, state_);
+    } catch (const UserErrorException& e) {
+        reason = e.what();
+    }
+    if (!reason.empty()) {
+        if (hooks_.status) hooks_.status(reason);
+        gf_saveLearned(state_);
+        state_.stands.clear();
+        return false;
+    }
+    if (hooks_.applyAirportSettings) hooks_.applyAirportSettings(state_.settings);
+    const PlannerWorld world = hooks_.world ? hooks_.world(airport) : PlannerWorld{};
+    PlannerWorld reserved = world;
+    reserved.reservedStandIds = {reservedStand(), userStand_};
+    const PlannerSettings settings = hooks_.plannerSettings ? hooks_.plannerSettings() : PlannerSettings{};
+    planned_ = planner_.plan(state_, settings, reserved, hooks_.clock ? hooks_.clock() : ParkingClock{});
+    return true;
+}
+
+void ParkAirport::checkAirborne(LatLon user, double altitudeFeet, double rangeNm, double heightFeet) {
+    const auto inSight = [&](LatLon airport) {
+        return gf_distanceNm(user, airport) <= rangeNm && altitudeFeet <= heightFeet;
+    };
+    const ParkAirportEntry* first = list_.entries().empty() ? nullptr : &list_.entries().front();
+    if (airport_) {
+        const double d = gf_distanceNm(user, airport_->position);
+        if (d <= rangeNm && altitudeFeet <= heightFeet) {
+            if (first == nullptr || first->icao.view() == airport_->icao) return;
+            const double firstDistance = gf_distanceNm(user, first->position);
+            if (!inSight(first->position) || firstDistance > d) return;
+            logLine("\n{} {} is in sight ({:.1F} nm), parked aircraft at {} will be removed first", gf_nowText(),
+                    first->icao.view(), firstDistance, airport_->icao);
+        } else {
+            logLine("\n{} {} is out of sight ({:.1F} nm), parked aircraft will be removed", gf_nowText(), airport_->icao, d);
+        }
+        leave();
+        return;
+    }
+    if (first != nullptr && inSight(first->position)) {
+        const double d = gf_distanceNm(user, first->position);
+        logLine("{} in sight at {:.1F} nm", first->icao.view(), d);
+        readAirportFile({first->icao.str(), first->position, d}, {});
+    }
+}
+
+void ParkAirport::removeAll() {
+    for (const Standing& s : standing_)
+        if (hooks_.removeStatic) hooks_.removeStatic(s.objectId, s.aircraftId);
+    standing_.clear();
+    planned_.clear();
+}
+
+void ParkAirport::leave() {
+    if (!airport_) return;
+    removeAll();
+    gf_saveLearned(state_);
+    airport_.reset();
+    state_ = {};
+}
+
+void ParkAirport::placeNextStatic() {
+    if (planned_.empty() || !airport_ || state_.stands.empty()) return;
+    const PlannedPosition position = planned_.back();
+    planned_.pop_back();
+    if (position.stand < 1 || position.stand > state_.stands.size()) {
+        logLine("stand with id {} not found", position.stand);
+        return;
+    }
+    const Stand& stand = state_.stands[position.stand - 1];
+    const auto adjacent = [&](std::uint32_t number) {
+        return std::find(stand.adjacent.begin(), stand.adjacent.end(), number) != stand.adjacent.end();
+    };
+    const PlannerWorld world = hooks_.world ? hooks_.world(*airport_) : PlannerWorld{};
+    for (const LiveAtAirport& live : world.live) {
+        if (live.stand == 0) continue;
+        if (!live.parked && adjacent(live.stand)) {
+            logLine("{:8}: no static parking for {}, live aircraft {} is adjacent at {}, possibly colliding", stand.id,
+                    position.callsign, live.callsign, state_.stands[live.stand - 1].id);
+            return;
+        }
+        if (!live.parked && live.stand == position.stand) {
+            logLine("{:8}: no static parking for {}, live aircraft {} standing here", stand.id, position.callsign, live.callsign);
+            return;
+        }
+        if (live.parked && live.stand == position.stand) {
+            logLine("{:8}: no static parking for {}, live aircraft occupies the stand", stand.id, position.callsign);
+            return;
+        }
+    }
+    for (const Standing& s : standing_) {
+        if (adjacent(s.aircraft.stand) || s.aircraft.stand == position.stand) {
+            logLine("{:8}: no static parking for {}, static aircraft {} is adjacent at {}, possibly colliding", stand.id,
+                    position.callsign, s.aircraft.callsign, state_.stands[s.aircraft.stand - 1].id);
+            return;
+        }
+    }
+    if (position.callsign.empty()) logLine("{} callsign is empty..", position.registration);
+    runningNumber_ = (runningNumber_ + 1) % kRunningNumbers;
+    const std::uint32_t aircraftId = runningNumber_ == 0 ? kRunningNumbers : runningNumber_;
+    standing_.push_back({{position.callsign, position.registration, position.stand, position.kind}, aircraftId, 0});
+    if (hooks_.createStatic) hooks_.createStatic(position, stand, aircraftId);
+}
+
+void ParkAirport::adjust(bool flush) {
+    if (!airport_ || state_.stands.empty()) return;
+    std::vector<StaticAircraft> standing;
+    for (const Standing& s : standing_) standing.push_back(s.aircraft);
+    PlannerWorld world = hooks_.world ? hooks_.world(*airport_) : PlannerWorld{};
+    world.reservedStandIds = {reservedStand(), userStand_};
+    const PlannerSettings settings = hooks_.plannerSettings ? hooks_.plannerSettings() : PlannerSettings{};
+    const ParkingChanges changes =
+        planner_.adjust(state_, settings, world, hooks_.clock ? hooks_.clock() : ParkingClock{}, standing, flush);
+    for (const StaticAircraft& leaving : changes.remove) {
+        const auto it = std::find_if(standing_.begin(), standing_.end(), [&](const Standing& s) {
+            return s.aircraft.stand == leaving.stand && s.aircraft.callsign == leaving.callsign;
+        });
+        if (it == standing_.end()) continue;
+        if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
+        standing_.erase(it);
+    }
+    planned_ = changes.add;
+    ++state_.updates;
+}
+
+void ParkAirport::maxParkCheck(bool aboutToPark, const std::function<void()>& removeOneLiveParked) {
+    if (!airport_) return;
+    const PlannerSettings settings = hooks_.plannerSettings ? hooks_.plannerSettings() : PlannerSettings{};
+    const int wanted = StaticParkingPlanner::wantedCount(settings, state_.stands.size());
+    if (settings.rtParkTrafficOnly || wanted < 1) return;
+    const PlannerWorld world = hooks_.world ? hooks_.world(*airport_) : PlannerWorld{};
+    int parked = static_cast<int>(std::count_if(world.live.begin(), world.live.end(), [](const auto& a) { return a.parked; }));
+    parked += aboutToPark ? 1 : 0;
+    if (parked > wanted && removeOneLiveParked) {
+        removeOneLiveParked();
+        --parked;
+    }
+    while (!standing_.empty() && static_cast<int>(standing_.size()) + parked > wanted) {
+        const Standing& s = standing_.back();
+        logLine("{:8}: {} static max park exceeded, removed", state_.stands[s.aircraft.stand - 1].id, s.aircraft.callsign);
+        if (hooks_.removeStatic) hooks_.removeStatic(s.objectId, s.aircraftId);
+        standing_.pop_back();
+    }
+}
+
+void ParkAirport::onStaticCreated(std::uint32_t aircraftId, std::uint32_t objectId) {
+    for (Standing& s : standing_)
+        if (s.aircraftId == aircraftId) s.objectId = objectId;
+}
+
+void ParkAirport::onObjectRemoved(std::uint32_t objectId) {
+    std::erase_if(standing_, [&](const Standing& s) { return s.objectId != 0 && s.objectId == objectId; });
+}
+
+std::optional<std::string> ParkAirport::nearestStandName(double lat, double lon, double maxNm) const {
+    if (!airport_) return std::nullopt;
+    const Stand* best = nullptr;
+    double bestDistance = maxNm;
+    for (const Stand& stand : state_.stands) {
+        const double d = gf_distanceNm(lat, lon, stand.latitude, stand.longitude);
+        if (d <= bestDistance) {
+            bestDistance = d;
+            best = &stand;
+        }
+    }
+    return best ? std::optional<std::string>(best->id) : std::nullopt;
+}
+
+void ParkAirport::learnLiveAtStand(std::uint32_t standNumber, const LiveAtAirport& aircraft) {
+    if (airport_) lf_addRealStandOption(state_, standNumber, aircraft, hooks_.clock ? hooks_.clock() : ParkingClock{});
+}
+
+} // namespace vorl

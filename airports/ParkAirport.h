@@ -1,0 +1,92 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "airports/AirportFile.h"
+#include "airports/ParkAirportList.h"
+#include "airports/StaticParkingPlanner.h"
+
+namespace vorl {
+
+struct NearAirport {
+    std::string icao;
+    LatLon position;
+    double distanceNm = 0.0;
+};
+
+// What the park airport needs of the rest of the program.
+struct ParkingHooks {
+    // The closest airport of the airport database to a position (with the neighbour rule).
+    std::function<std::optional<NearAirport>(LatLon position)> closestAirport;
+    std::function<bool(std::string_view icao)> hasAirportFile;
+    std::function<std::string(std::string_view icao)> locateAirportFile;
+    std::function<PlannerSettings()> plannerSettings;
+    // The airport's parking settings take effect in the settings store and the window.
+    std::function<void(const ParkingSettings&)> applyAirportSettings;
+    // The live aircraft, the aircraft in range and, when the link answers, parked traffic.
+    std::function<PlannerWorld(const NearAirport& airport)> world;
+    // Creates a static aircraft at a stand under `aircraftId` (1 to 10000).
+    std::function<void(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId)> createStatic;
+    std::function<void(std::uint32_t objectId, std::uint32_t aircraftId)> removeStatic;
+    std::function<void(const std::string& text)> status;
+    std::function<ParkingClock()> clock;
+};
+
+// The one airport whose stands hold static parked aircraft: chosen where the user's aircraft
+// stands, kept while it stays in sight, left (aircraft removed, learned file saved) otherwise.
+class ParkAirport {
+public:
+    ParkAirport(ParkAirportList& list, ParkingHooks hooks, std::uint32_t seed = std::random_device{}());
+
+    // The user's aircraft stands still on the ground at `user`.
+    void chooseOnGround(LatLon user, const std::string& userStand);
+    // The user's aircraft flies: leave the airport when out of sight or a listed one is nearer.
+    void checkAirborne(LatLon user, double altitudeFeet, double rangeNm, double heightFeet);
+    void leave();
+
+    // One planned static aircraft from the end of the plan, unless it would collide.
+    void placeNextStatic();
+    // The periodic adjustment (all static aircraft renewed with `flush`).
+    void adjust(bool flush);
+    // Keeps live parked plus static aircraft at or below the wanted count.
+    void maxParkCheck(bool aboutToPark, const std::function<void()>& removeOneLiveParked);
+
+    void onStaticCreated(std::uint32_t aircraftId, std::uint32_t objectId);
+    void onObjectRemoved(std::uint32_t objectId);
+
+    bool isSet() const { return airport_.has_value(); }
+    const AirportState* airport() const { return airport_ ? &state_ : nullptr; }
+    AirportState* airport() { return airport_ ? &state_ : nullptr; }
+    std::string icao() const { return airport_ ? airport_->icao : std::string{}; }
+    std::string reservedStand() const;
+    std::size_t staticCount() const { return standing_.size(); }
+    std::size_t plannedCount() const { return planned_.size(); }
+    // The stand nearest to a position within `maxNm`, or nothing.
+    std::optional<std::string> nearestStandName(double lat, double lon, double maxNm) const;
+    // The live aircraft standing at a stand is learned as a real option of it.
+    void learnLiveAtStand(std::uint32_t standNumber, const LiveAtAirport& aircraft);
+
+private:
+    struct Standing {
+        StaticAircraft aircraft;
+        std::uint32_t aircraftId = 0;
+        std::uint32_t objectId = 0;
+    };
+    bool readAirportFile(const NearAirport& airport, const std::string& userStand);
+    void removeAll();
+
+    ParkAirportList& list_;
+    ParkingHooks hooks_;
+    StaticParkingPlanner planner_;
+    std::optional<NearAirport> airport_;
+    AirportState state_;
+    std::string userStand_;
+    std::vector<PlannedPosition> planned_;
+    std::vector<Standing> standing_;
+    std::uint32_t runningNumber_ = 0;
+};
+
+} // namespace vorl

@@ -1,0 +1,135 @@
+// The park airport: the user's list of park airports, choosing and leaving the airport, placing
+// static aircraft one by one with the collision checks, and the max-park check.
+#include <gtest/gtest.h>
+
+#include "airports/AirportFileLocator.h"
+#include "airports/ParkAirport.h"
+#include "common/Log.h"
+#include "tests/airports/AirportFileFixture.h"
+
+using namespace vorl;
+using namespace vorl::test;
+
+namespace {
+
+constexpr double kMetersPerDegree = 111194.9;
+const LatLon kField{52.3, 4.76};
+
+std::optional<LatLon> lf_lookup(std::string_view icao) {
+    if (icao == "EHXX") return kField;
+    if (icao == "EHYY") return LatLon{52.6, 4.76};
+    return std::nullopt;
+}
+
+struct ParkingRig {
+    ParkingRig() : list(f.dir / "airports" / "my_park_airports.txt", lf_lookup, [this](const std::string& t) { statuses.push_back(t); }) {
+        std::string stands;
+        for (int i = 0; i < 20; ++i)
+            stands += standXml("S" + std::to_string(i + 1), i * 40.0, 25) +
+                      fmt::format(R"(<opt reg="PH-{0:03}" airl="KLM" type="B738" day="2" hh="0:47" cs="KLM{0}"/></parkpos>)", i);
+        f.write("airports/my_thirdparty/EHXX.xml", airportXml(stands));
+        hooks.closestAirport = [](LatLon p) -> std::optional<NearAirport> { return NearAirport{"EHXX", kField, gf_distanceNm(p, kField)}; };
+        hooks.hasAirportFile = [](std::string_view icao) { return gf_hasAirportFile(icao); };
+        hooks.locateAirportFile = [](std::string_view icao) { return gf_locateAirportFile(icao); };
+        hooks.plannerSettings = [this] { return settings; };
+        hooks.world = [this](const NearAirport&) { return world; };
+        hooks.createStatic = [this](const PlannedPosition& p, const Stand& s, std::uint32_t id) {
+            created.push_back({p.callsign, p.registration, p.stand, p.kind});
+            (void)s;
+            ids.push_back(id);
+        };
+        hooks.removeStatic = [this](std::uint32_t, std::uint32_t id) { removed.push_back(id); };
+        hooks.status = [this](const std::string& t) { statuses.push_back(t); };
+        hooks.clock = [] { return ParkingClock{2, 20, 10.0}; };
+        settings.parkingPercentage = 50;
+        world.halfWingspanNm = [](std::uint16_t) { return 17.0 * kMetersToNm; };
+        world.category = [](std::uint16_t) { return 2; };
+    }
+    void placeAll(ParkAirport& park) {
+        for (int i = 0; i < 100 && park.plannedCount() > 0; ++i) park.placeNextStatic();
+    }
+
+    AirportFilesFixture f;
+    ParkAirportList list;
+    ParkingHooks hooks;
+    PlannerSettings settings;
+    PlannerWorld world;
+    std::vector<StaticAircraft> created;
+    std::vector<std::uint32_t> ids, removed;
+    std::vector<std::string> statuses;
+};
+
+} // namespace
+
+TEST(ParkAirportList, SkipsBadAndDoubleLinesAndRemembersTheAirportOfTheUser) {
+    AirportFilesFixture f;
+    std::vector<std::string> statuses;
+    ParkAirportList list(f.dir / "airports" / "my_park_airports.txt", lf_lookup, [&](const std::string& t) { statuses.push_back(t); });
+    EXPECT_TRUE(list.read());
+    EXPECT_TRUE(list.entries().empty());
+    f.write("airports/my_park_airports.txt", "EHXX,D7,extra\nEHYY\nEHYY,B2\nLFPG\nEHXX, A1 \n");
+    ASSERT_TRUE(list.read());
+    ASSERT_EQ(list.entries().size(), 2u);
+    EXPECT_EQ(list.entries()[0].icao.view(), "EHYY");
+    EXPECT_EQ(list.entries()[1].reservedStand, "A1");
+    EXPECT_EQ(statuses, std::vector<std::string>{"airport LFPG is unknown"});
+
+    list.remember("EHXX", "B5");
+    EXPECT_EQ(readFile(f.dir / "airports/my_park_airports.txt"), "EHXX,B5\nEHYY\n");
+    list.remember("EHYY", "");
+    EXPECT_EQ(readFile(f.dir / "airports/my_park_airports.txt"), "EHYY\nEHXX,B5\n");
+}
+
+TEST(ParkAirport, OnTheGroundItPlansAndPlacesWithoutNeighboursAndKeepsTheReservedStand) {
+    ParkingRig rig;
+    rig.f.write("airports/my_park_airports.txt", "EHXX,S1\n");
+    rig.list.read();
+    ParkAirport park(rig.list, rig.hooks, 11);
+    park.chooseOnGround(kField, "S2");
+    ASSERT_TRUE(park.isSet());
+    EXPECT_EQ(park.reservedStand(), "S2") << "the stand the user stands at becomes the reserved one";
+    rig.placeAll(park);
+    ASSERT_FALSE(rig.created.empty());
+    EXPECT_LE(rig.created.size(), 10u);
+    for (const auto& a : rig.created) {
+        EXPECT_NE(a.stand, 1u) << "reserved when the plan was made";
+        EXPECT_NE(a.stand, 2u) << "the user stands there";
+        for (const auto& b : rig.created) EXPECT_TRUE(a.stand == b.stand || (a.stand + 1 != b.stand && b.stand + 1 != a.stand));
+    }
+    EXPECT_EQ(park.staticCount(), rig.created.size());
+    EXPECT_EQ(readFile(rig.f.dir / "airports/my_park_airports.txt"), "EHXX,S2\n") << "the user's stand is remembered";
+
+    // Flying away beyond the range leaves the airport: all static aircraft removed.
+    const LatLon away{kField.lat + 20.1 / 60.0, kField.lon};
+    park.checkAirborne({kField.lat + 20.0 / 60.0 - 1e-6, kField.lon}, 3000, 20, 18000);
+    EXPECT_TRUE(park.isSet()) << "20.0 nm is still in sight";
+    park.checkAirborne(kField, 18500, 20, 18000);
+    EXPECT_FALSE(park.isSet()) << "too high";
+    EXPECT_EQ(rig.removed.size(), rig.created.size());
+    EXPECT_TRUE(std::filesystem::exists(rig.f.dir / "airports/learned/stock/EHXX.xml"));
+    park.checkAirborne(away, 3000, 20, 18000);
+    EXPECT_FALSE(park.isSet());
+}
+
+TEST(ParkAirport, LiveAircraftNearAPlannedStandBlockItAndMaxParkRemovesStatics) {
+    ParkingRig rig;
+    ParkAirport park(rig.list, rig.hooks, 3);
+    park.chooseOnGround(kField, "");
+    ASSERT_GT(park.plannedCount(), 0u);
+    // A live aircraft taxies to the stand next to every planned one: nothing can be placed.
+    for (std::uint32_t s = 1; s <= 20; ++s) rig.world.live.push_back({"LIVE" + std::to_string(s), "", {}, s, false, 0, 0, 0});
+    rig.placeAll(park);
+    EXPECT_TRUE(rig.created.empty());
+
+    rig.world.live.clear();
+    rig.settings.parkingPercentage = 50; // wanted 10
+    park.adjust(true);
+    rig.placeAll(park);
+    const std::size_t statics = park.staticCount();
+    ASSERT_GE(statics, 5u);
+    for (int i = 0; i < 6; ++i) rig.world.live.push_back({"P" + std::to_string(i), "", {}, 0, true, 0, 0, 0});
+    bool liveRemoved = false;
+    park.maxParkCheck(false, [&] { liveRemoved = true; });
+    EXPECT_FALSE(liveRemoved) << "6 live parked stay within 10";
+    EXPECT_EQ(park.staticCount(), 4u) << "statics make room";
+}
