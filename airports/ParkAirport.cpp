@@ -127,8 +127,8 @@ void ParkAirport::placeNextStatic() {
     const auto adjacent = [&](std::uint32_t number) {
         return std::find(stand.adjacent.begin(), stand.adjacent.end(), number) != stand.adjacent.end();
     };
-    const PlannerWorld world = hooks_.world ? hooks_.world(*airport_) : PlannerWorld{};
-    for (const LiveAtAirport& live : world.live) {
+    const auto liveAircraft = hooks_.liveAircraft ? hooks_.liveAircraft() : std::vector<LiveAtAirport>{};
+    for (const LiveAtAirport& live : liveAircraft) {
         if (live.stand == 0) continue;
         if (!live.parked && adjacent(live.stand)) {
             logLine("{:8}: no static parking for {}, live aircraft {} is adjacent at {}, possibly colliding", stand.id,
@@ -184,8 +184,8 @@ void ParkAirport::maxParkCheck(bool aboutToPark, const std::function<void()>& re
     const PlannerSettings settings = hooks_.plannerSettings ? hooks_.plannerSettings() : PlannerSettings{};
     const int wanted = StaticParkingPlanner::wantedCount(settings, state_.stands.size());
     if (settings.rtParkTrafficOnly || wanted < 1) return;
-    const PlannerWorld world = hooks_.world ? hooks_.world(*airport_) : PlannerWorld{};
-    int parked = static_cast<int>(std::count_if(world.live.begin(), world.live.end(), [](const auto& a) { return a.parked; }));
+    const auto live = hooks_.liveAircraft ? hooks_.liveAircraft() : std::vector<LiveAtAirport>{};
+    int parked = static_cast<int>(std::count_if(live.begin(), live.end(), [](const auto& a) { return a.parked; }));
     parked += aboutToPark ? 1 : 0;
     if (parked > wanted && removeOneLiveParked) {
         removeOneLiveParked();

@@ -26,8 +26,11 @@ struct ParkingHooks {
     std::function<PlannerSettings()> plannerSettings;
     // The airport's parking settings take effect in the settings store and the window.
     std::function<void(const ParkingSettings&)> applyAirportSettings;
-    // The live aircraft, the aircraft in range and, when the link answers, parked traffic.
+    // For a plan: the live aircraft, the aircraft in range and, when the link answers, parked
+    // traffic (which may take seconds to come).
     std::function<PlannerWorld(const NearAirport& airport)> world;
+    // For placing: only the live aircraft, at once.
+    std::function<std::vector<LiveAtAirport>()> liveAircraft;
     // Creates a static aircraft at a stand under `aircraftId` (1 to 10000).
     std::function<void(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId)> createStatic;
     std::function<void(std::uint32_t objectId, std::uint32_t aircraftId)> removeStatic;

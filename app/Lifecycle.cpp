@@ -13,6 +13,7 @@
 #include "app/DataFiles.h"
 #include "app/FrontEnd.h"
 #include "app/Parameters.h"
+#include "app/ParkingLink.h"
 #include "app/ProgramContext.h"
 #include "app/RealTrafficSession.h"
 #include "app/RunControl.h"
@@ -185,6 +186,7 @@ void lf_closingDown() {
     }
 
     gf_stopSimLink();
+    gf_parkingCloseDown();
 
     std::error_code ec;
     fs::remove_all(gf_paths().flightPlanFolder, ec);

@@ -14,6 +14,8 @@ struct MainLoopHooks {
     std::function<void(std::uint64_t cycle)> updateLiveAircraft;
     // Once a second: one pending object-identifier event handed to its live aircraft.
     std::function<void()> perSecondLive;
+    // Once a second: the next planned static aircraft placed.
+    std::function<void()> perSecondParking;
     // Every 61st tick: the live aircraft's periodic check (stale data, respawns).
     std::function<void()> periodicLiveCheck;
     // Every 16th tick: the static parking's pending work; the quarter-hourly renewal is asked

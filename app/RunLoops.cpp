@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/MainLoopHooks.h"
+#include "app/ParkingLink.h"
 #include "app/ProgramContext.h"
 #include "app/RealTrafficSession.h"
 #include "app/RunControl.h"
@@ -75,6 +76,7 @@ bool gf_simulatorRunning() {
 }
 
 bool gf_sessionSetUp() {
+    gf_parkingSessionSetUp();
     // The simulator link first: nothing else is worth starting without the user aircraft.
     gf_connectSimHooks();
     if (!gf_startSimLink(gf_makeSimBackend(gf_program().options))) return false;

@@ -51,6 +51,7 @@ void TickWork::perSecond(std::time_t now, std::int64_t simTimeEpoch) {
     gf_publishSimUserPosition();
     ++tickCounter_;
     lf_run(gf_mainLoopHooks().perSecondLive);
+    lf_run(gf_mainLoopHooks().perSecondParking);
 }
 
 // With "Sim Time" the traffic follows the simulator's clock: when the user sets that clock, the

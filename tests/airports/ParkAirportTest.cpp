@@ -33,6 +33,7 @@ struct ParkingRig {
         hooks.locateAirportFile = [](std::string_view icao) { return gf_locateAirportFile(icao); };
         hooks.plannerSettings = [this] { return settings; };
         hooks.world = [this](const NearAirport&) { return world; };
+        hooks.liveAircraft = [this] { return world.live; };
         hooks.createStatic = [this](const PlannedPosition& p, const Stand& s, std::uint32_t id) {
             created.push_back({p.callsign, p.registration, p.stand, p.kind});
             (void)s;

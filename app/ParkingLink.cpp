@@ -1,0 +1,271 @@
+#include "app/ParkingLink.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "airports/AirportFileLocator.h"
+#include "airports/AirportFilesContext.h"
+#include "app/AppPaths.h"
+#include "app/MainLoopHooks.h"
+#include "app/Parameters.h"
+#include "app/RealTrafficSession.h"
+#include "app/StatusBoard.h"
+#include "app/StatusFigures.h"
+#include "app/UserPosition.h"
+#include "common/LatestJobWorker.h"
+#include "common/Log.h"
+#include "models/ModelDatabase.h"
+#include "rt/RtLink.h"
+#include "sim/SimHooks.h"
+#include "sim/SimOutbox.h"
+#include "sim/SimSession.h"
+
+namespace vorl {
+namespace {
+
+// The user's aircraft counts as settled on the ground below this speed.
+constexpr double kSettledKnots = 2.0;
+// Parked traffic of the last hours is still worth placing.
+constexpr int kParkedTrafficMaxAgeHalfHours = 4;
+constexpr double kUserStandNm = 0.029697624190064796; // 55 m
+
+struct ParkingRun {
+    ParkAirportList list;
+    ParkAirport park;
+    std::mutex mutex; // the park airport, shared by the worker and the main loop
+    // Planning waits for parked traffic (up to seconds), so it runs on a worker of its own; the
+    // main loop only places the planned aircraft and never waits for the worker.
+    LatestJobWorker worker{"parking"};
+    std::atomic<bool> renewalAsked{false};
+
+    ParkingRun(ParkAirportList::AirportLookup lookup, ParkingHooks hooks)
+        : list(gf_paths().myParkAirports, std::move(lookup), [](const std::string& t) { gf_status().setStatus(t, true); }),
+          park(list, std::move(hooks)) {}
+};
+
+std::unique_ptr<ParkingRun> g_run;
+
+PlannerSettings lf_plannerSettings() {
+    const Parameters& p = gf_params();
+    PlannerSettings s;
+    s.parkingPercentage = p.parking_percentage.value();
+    s.customParkingPercentage = p.CUSTOM_PARKING_PERCENTAGE.value();
+    s.maxParkSel = p.MAX_PARK_SEL.value();
+    s.maxFit = p.MAX_FIT.value();
+    s.week = p.WEEK.value();
+    s.parkSoft = p.PARK_SOFT.value();
+    s.rtParkTrafficOnly = p.RT_PARKTRAFFIC_ONLY.value();
+    s.helicopterStands = p.HELICOPTERS.value();
+    return s;
+}
+
+ParkingSettings lf_parkingSettings() {
+    const Parameters& p = gf_params();
+    ParkingSettings s;
+    s.range = p.RANGE.value();
+    s.autoRange = p.AUTO_RANGE.value();
+    s.initialLoadOnly = p.INITIAL_LOAD_ONLY.value();
+    s.parkSoft = p.PARK_SOFT.value();
+    s.parkingPercentage = p.parking_percentage.value();
+    s.maxFit = p.MAX_FIT.value();
+    s.week = p.WEEK.value();
+    s.rtParkTrafficOnly = p.RT_PARKTRAFFIC_ONLY.value();
+    return s;
+}
+
+void lf_applyAirportSettings(const ParkingSettings& s) {
+    Parameters& p = gf_params();
+    p.INITIAL_LOAD_ONLY.set(s.initialLoadOnly);
+    p.PARK_SOFT.set(s.parkSoft);
+    p.parking_percentage.set(s.parkingPercentage);
+    p.MAX_FIT.set(s.maxFit);
+    p.MAX_FIT_FL.set(static_cast<float>(gf_maxFitHours(s.maxFit)));
+    p.WEEK.set(s.week);
+    p.RT_PARKTRAFFIC_ONLY.set(s.rtParkTrafficOnly);
+    for (const Parameter* parameter : {static_cast<const Parameter*>(&p.INITIAL_LOAD_ONLY), static_cast<const Parameter*>(&p.PARK_SOFT),
+                                       static_cast<const Parameter*>(&p.parking_percentage), static_cast<const Parameter*>(&p.MAX_FIT),
+                                       static_cast<const Parameter*>(&p.MAX_FIT_FL), static_cast<const Parameter*>(&p.WEEK),
+                                       static_cast<const Parameter*>(&p.RT_PARKTRAFFIC_ONLY)})
+        p.updateControl(*parameter);
+}
+
+PlannerWorld lf_world(const NearAirport& airport) {
+    PlannerWorld world;
+    if (gf_parkingSources().liveAircraft) world.live = gf_parkingSources().liveAircraft();
+    ModelDatabase& db = gf_modelDatabase();
+    world.halfWingspanNm = [&db](std::uint16_t type) {
+        return db.halfWingspanNm(db.typeOf(type)).value_or(17.0 * kMetersToNm);
+    };
+    world.category = [&db](std::uint16_t type) { return static_cast<int>(db.category(type)); };
+    world.identityOf = [&db](const ParkedRecord& record) {
+        ModelCode code = record.code;
+        if (code.typeIndex == 0) code.typeIndex = db.typeIndexOf(record.type);
+        if (code.airlineIndex == 0)
+            code.airlineIndex = db.airlineIndexOf(record.callsign.size() >= 3 ? record.callsign.substr(0, 3) : "PVT");
+        return code;
+    };
+    RtLink* link = gf_rtLink();
+    if (link != nullptr && gf_params().MAX_PARK_SEL.value() > 0 &&
+        link->traffic().requestParkedTraffic(airport.position, kParkedTrafficMaxAgeHalfHours, false)) {
+        world.parkedTrafficReceived = true;
+        world.parkedTraffic = link->traffic().parkedRecords();
+    }
+    return world;
+}
+
+void lf_createStatic(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId) {
+    const auto& sources = gf_parkingSources();
+    const auto title = sources.staticLivery ? sources.staticLivery(position.airline, position.type, position.registration)
+                                            : std::nullopt;
+    if (!title) {
+        logLine("{:8}: no livery for static {} {}", stand.id, position.callsign, position.registration);
+        return;
+    }
+    CreateRequest request;
+    request.initPosition.Latitude = stand.latitude;
+    request.initPosition.Longitude = stand.longitude;
+    request.initPosition.Altitude = 0.0;
+    request.initPosition.Heading = gf_radToDeg(stand.heading);
+    request.initPosition.OnGround = 1;
+    request.callsign = position.callsign.empty() ? position.registration : position.callsign;
+    request.liveryTitle = *title;
+    request.aircraftId = aircraftId;
+    gf_simOutbox().queueStaticCreation(std::move(request));
+}
+
+ParkingHooks lf_hooks() {
+    ParkingHooks hooks;
+    hooks.closestAirport = [](LatLon p) {
+        const auto& f = gf_parkingSources().closestAirport;
+        return f ? f(p) : std::nullopt;
+    };
+    hooks.hasAirportFile = [](std::string_view icao) { return gf_hasAirportFile(icao); };
+    hooks.locateAirportFile = [](std::string_view icao) { return gf_locateAirportFile(icao); };
+    hooks.plannerSettings = lf_plannerSettings;
+    hooks.applyAirportSettings = lf_applyAirportSettings;
+    hooks.world = lf_world;
+    hooks.liveAircraft = [] {
+        const auto& f = gf_parkingSources().liveAircraft;
+        return f ? f() : std::vector<LiveAtAirport>{};
+    };
+    hooks.createStatic = lf_createStatic;
+    hooks.removeStatic = [](std::uint32_t objectId, std::uint32_t aircraftId) {
+        if (objectId != 0) gf_simOutbox().queueRemoval(objectId);
+        else (void)aircraftId;
+    };
+    hooks.status = [](const std::string& text) { gf_status().setStatus(text, true); };
+    hooks.clock = [] { return gf_parkingClock(std::time(nullptr)); };
+    return hooks;
+}
+
+void lf_showFigures(const ParkAirport& park) {
+    StatusFigures& figures = gf_figures();
+    figures.staticCount.store(static_cast<int>(park.staticCount()));
+    const AirportState* airport = park.airport();
+    figures.parkStands.store(airport ? static_cast<int>(airport->stands.size()) : 0);
+    figures.parkUpdates.store(airport ? airport->updates : 0);
+}
+
+// Every sixteenth second: the park airport follows the user's aircraft.
+void lf_followUser() {
+    if (!g_run || g_run->worker.busy()) return;
+    const SimSession& sim = gf_simSession();
+    const UserAircraftState user = sim.userState.load();
+    const bool settled = sim.onGround.load() && user.groundVelocity <= kSettledKnots;
+    const bool airborne = !sim.onGround.load();
+    const bool renew = g_run->renewalAsked.exchange(false);
+    g_run->worker.post([settled, airborne, renew, user] {
+        std::lock_guard lock(g_run->mutex);
+        const Parameters& p = gf_params();
+        const LatLon position{user.latitude, user.longitude};
+        if (settled) {
+            const auto stand = g_run->park.nearestStandName(user.latitude, user.longitude, kUserStandNm);
+            g_run->park.chooseOnGround(position, stand.value_or(""));
+        } else if (airborne) {
+            g_run->park.checkAirborne(position, user.altitude, p.AIRP_RANGE.value(), p.AIRP_HEIGHT.value());
+        }
+        if (renew) g_run->park.adjust(false);
+        lf_showFigures(g_run->park);
+    });
+}
+
+// Once a second: the next planned static aircraft, unless the worker holds the airport.
+void lf_placeNext() {
+    if (!g_run) return;
+    std::unique_lock lock(g_run->mutex, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+    g_run->park.placeNextStatic();
+    lf_showFigures(g_run->park);
+}
+
+void lf_connectSimHooks() {
+    SimHooks& hooks = gf_simHooks();
+    hooks.parkAirportHasStands = [] {
+        if (!g_run) return false;
+        std::unique_lock lock(g_run->mutex, std::try_to_lock);
+        return lock.owns_lock() && g_run->park.airport() != nullptr && !g_run->park.airport()->stands.empty();
+    };
+    hooks.nearestStandName = [](double lat, double lon, double maxNm) -> std::optional<std::string> {
+        if (!g_run) return std::nullopt;
+        std::unique_lock lock(g_run->mutex, std::try_to_lock);
+        if (!lock.owns_lock()) return std::nullopt;
+        return g_run->park.nearestStandName(lat, lon, maxNm);
+    };
+}
+
+} // namespace
+
+ParkingSources& gf_parkingSources() {
+    static ParkingSources sources;
+    return sources;
+}
+
+void gf_parkingSessionSetUp() {
+    const Parameters& p = gf_params();
+    AirportFilesContext& context = gf_airportFilesContext();
+    context.root = ".";
+    context.serverBase = p.DOWNLOAD_SERVER_URL.value();
+    context.msfs2020 = p.isMsfs2020();
+    context.standClass = [](std::string_view icao) {
+        const auto& f = gf_parkingSources().standClass;
+        return f ? f(icao) : std::nullopt;
+    };
+    context.currentSettings = lf_parkingSettings;
+
+    const auto lookup = [](std::string_view icao) {
+        const auto& f = gf_parkingSources().airportPosition;
+        return f ? f(icao) : std::nullopt;
+    };
+    g_run = std::make_unique<ParkingRun>(lookup, lf_hooks());
+    g_run->list.read();
+    g_run->worker.start();
+    lf_connectSimHooks();
+
+    MainLoopHooks& loop = gf_mainLoopHooks();
+    loop.updateStaticParking = lf_followUser;
+    loop.perSecondParking = lf_placeNext;
+    loop.renewStaticParking = [] {
+        if (!g_run || gf_params().INITIAL_LOAD_ONLY.value()) return false;
+        g_run->renewalAsked = true;
+        return true;
+    };
+}
+
+void gf_parkingCloseDown() {
+    if (!g_run) return;
+    g_run->worker.stop();
+    {
+        std::lock_guard lock(g_run->mutex);
+        g_run->park.leave();
+    }
+    MainLoopHooks& loop = gf_mainLoopHooks();
+    loop.updateStaticParking = nullptr;
+    loop.perSecondParking = nullptr;
+    loop.renewStaticParking = nullptr;
+    gf_simHooks().parkAirportHasStands = nullptr;
+    gf_simHooks().nearestStandName = nullptr;
+    g_run.reset();
+}
+
+} // namespace vorl
