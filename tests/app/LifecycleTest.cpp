@@ -10,6 +10,7 @@
 #include "app/ProcessEntry.h"
 #include "app/RunControl.h"
 #include "app/RunLoops.h"
+#include "tests/support/ReferenceData.h"
 #include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -32,6 +33,7 @@ class ProgramRun {
 public:
     explicit ProgramRun(std::string settings = {}) {
         fs::create_directories(dir / "docs");
+        vorl::test::installReferenceData(dir.path());
         vorl::test::useFakeSimulator(vorl::test::makeFakeSimulator(dir.path()));
         if (!settings.empty()) writeFile(dir / "cfg" / "parameters.xml", settings);
         args_ = {"vorl", "--headless", "--workdir", dir.path().string(), "--config-dir", (dir / "cfg").string()};
