@@ -116,7 +116,7 @@ DbaseCounts lf_writeDbase(const TypeTable& table, const std::set<std::string>& s
         d.append_attribute("o") = r.airline.c_str();
         d.append_attribute("m") = r.type.c_str();
         const TypeRow* row = table.find(r.type);
-        const bool cargo = (row != nullptr && row->cargo) || table.cargoOperators.count(r.airline) != 0;
+        const bool cargo = r.freighter || (row != nullptr && row->cargo) || table.cargoOperators.count(r.airline) != 0;
         d.append_attribute("c") = cargo ? "1" : "0";
     }
     lf_save(doc, file);

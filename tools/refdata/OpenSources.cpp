@@ -146,7 +146,7 @@ FleetSummary gf_readSourceFleets(const fs::path& trafficFolder, const TypeTable&
         pugi::xml_document doc;
         if (!doc.load_file(file.c_str())) throw std::runtime_error(fmt::format("cannot parse {}", file.string()));
         for (const pugi::xml_node aircraft : doc.child("trafficlist").children("aircraft")) {
-            SourceRegistration record{lf_trimmed(aircraft, "registration"), lf_trimmed(aircraft, "airline"), ""};
+            SourceRegistration record{lf_trimmed(aircraft, "registration"), lf_trimmed(aircraft, "airline"), "", false};
             const std::string spelling = lf_trimmed(aircraft, "actype");
             if (record.registration.empty() || !seen.insert(record.registration).second) continue;
             const auto type = table.resolve(spelling);
@@ -155,6 +155,7 @@ FleetSummary gf_readSourceFleets(const fs::path& trafficFolder, const TypeTable&
                 continue;
             }
             record.type = *type;
+            record.freighter = table.freighterAliases.count(spelling) != 0;
             if (!lf_isCode(record.airline, 3)) record.airline.clear();
             summary.registrations.push_back(std::move(record));
         }

@@ -32,6 +32,7 @@ struct SourceRegistration {
     std::string registration;
     std::string airline;
     std::string type; // ICAO designator
+    bool freighter = false; // the fleet names a freighter version of the type
 };
 
 struct FleetSummary {

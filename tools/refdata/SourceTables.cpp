@@ -87,6 +87,10 @@ TypeTable gf_readTypeTable(const fs::path& folder) {
     lf_forEachRow(folder / "fixes.csv", 2, [&](const std::vector<std::string>& f, const std::string&) {
         table.fixes.emplace(f[0], f[1]);
     });
+    lf_forEachRow(folder / "freighters.csv", 2, [&](const std::vector<std::string>& f, const std::string&) {
+        table.fixes.emplace(f[0], f[1]);
+        table.freighterAliases.insert(f[0]);
+    });
     // An alias becomes a fix unless it is itself a designator (then the designator wins).
     for (const TypeRow& row : table.types)
         for (const std::string& alias : row.aliases)

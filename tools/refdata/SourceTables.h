@@ -19,10 +19,12 @@ struct TypeRow {
 };
 
 // The project's own tables: types.csv (designators with family, span, category, cargo flag,
-// aliases), fixes.csv (wrong -> correct designator) and cargo_operators.csv (ICAO codes).
+// aliases), fixes.csv (wrong -> correct designator), freighters.csv (freighter spelling ->
+// designator, fixes too), cargo_operators.csv (ICAO codes) and publishers.csv.
 struct TypeTable {
     std::vector<TypeRow> types;                // ordered by designator, unique
     std::map<std::string, std::string> fixes;  // wrong -> correct, aliases included
+    std::set<std::string> freighterAliases;    // spellings that stand for a freighter version
     std::set<std::string> cargoOperators;
     std::vector<std::string> publishers;
 
