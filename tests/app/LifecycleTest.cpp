@@ -10,6 +10,7 @@
 #include "app/ProcessEntry.h"
 #include "app/RunControl.h"
 #include "app/RunLoops.h"
+#include "common/Version.h"
 #include "tests/support/ReferenceData.h"
 #include "tests/support/TempFolder.h"
 
@@ -35,6 +36,11 @@ public:
         fs::create_directories(dir / "docs");
         vorl::test::installReferenceData(dir.path());
         vorl::test::useFakeSimulator(vorl::test::makeFakeSimulator(dir.path()));
+        // Settings written by this version: those of an older one would drop the shipped
+        // reference data as outdated, and no download server is there to bring it back.
+        const std::string version = "<parameter name=\"PROGRAM_VERSION\" value=\"" + gf_runningVersion().text() + "\"/>";
+        if (const auto at = settings.find("<parameters>"); at != std::string::npos)
+            settings.insert(at + std::string("<parameters>").size(), version);
         if (!settings.empty()) writeFile(dir / "cfg" / "parameters.xml", settings);
         args_ = {"vorl", "--headless", "--workdir", dir.path().string(), "--config-dir", (dir / "cfg").string()};
         thread_ = std::thread([this] {
