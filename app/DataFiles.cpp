@@ -8,6 +8,7 @@
 #include "app/ProgramContext.h"
 #include "app/VersionCheck.h"
 #include "app/Parameters.h"
+#include "app/ReferenceData.h"
 #include "app/RunControl.h"
 #include "app/StatusBoard.h"
 #include "app/TimeShift.h"
@@ -52,6 +53,7 @@ bool gf_readDataFiles() {
     if (!gf_program().restarted.load() && !gf_checkVersions(params, gf_paths(), *gf_program().frontEnd)) return true;
 
     gf_applyTimeShiftSettings();
+    gf_readReferenceData(gf_paths().input);
     gf_requireInstallPath(params, simulator);
     return true;
 }

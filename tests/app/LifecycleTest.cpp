@@ -14,6 +14,7 @@
 #include "sim/SimSession.h"
 #include "standins/sim/SimStandIn.h"
 #include "tests/app/ProgramStandIns.h"
+#include "tests/support/ReferenceData.h"
 #include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -37,6 +38,7 @@ public:
     // `parameters`: <parameter .../> elements of the settings file beside the RealTraffic ones.
     explicit ProgramRun(const std::string& parameters = {}) {
         fs::create_directories(dir / "docs");
+        vorl::test::installReferenceData(dir.path());
         vorl::test::useFakeSimulator(vorl::test::makeFakeSimulator(dir.path()));
         rt.writeSettings(dir / "cfg" / "parameters.xml", parameters);
         args_ = {"vorl", "--headless", "--workdir", dir.path().string(), "--config-dir", (dir / "cfg").string()};

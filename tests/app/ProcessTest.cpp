@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/app/ProgramStandIns.h"
+#include "tests/support/ReferenceData.h"
 #include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -40,11 +41,19 @@ int runVorlWithSimulator(const TempFolder& dir, const std::string& arguments) {
 TEST(Process, ProductionRunWritesLogAndEverySettingThenExits) {
     TempFolder dir;
     fs::create_directories(dir / "docs");
+    vorl::test::installReferenceData(dir.path());
     EXPECT_EQ(runVorlWithSimulator(dir, "--production " + folderArgs(dir)), 0);
     const std::string log = readFile(dir / "Log.txt");
     EXPECT_EQ(log.find("(utc) VORL version "), 25u) << log;
     EXPECT_NE(log.find("\nproduction\n"), std::string::npos);
     EXPECT_NE(log.find("Exiting: USER CLOSED SIM"), std::string::npos);
+    // The shipped reference data is read and its decrypted forms are gone again.
+    const auto airportsLine = log.find(" airports read\n");
+    ASSERT_NE(airportsLine, std::string::npos) << log;
+    EXPECT_GE(std::stoi(log.substr(log.rfind('\n', airportsLine) + 1)), 20000);
+    EXPECT_NE(log.find(" ICAO model codes\n"), std::string::npos);
+    EXPECT_NE(log.find(" dbase records read\n"), std::string::npos);
+    for (const char* temporary : {"input/dbase.xml", "input/airports.xml"}) EXPECT_FALSE(fs::exists(dir / temporary));
     const std::string settings = readFile(dir / "cfg" / "parameters.xml");
     for (const char* key : {"MAIN_WINDOW_X", "AI_PACKAGE_SELECTOR", "MAX_FIT_FL", "LAST_EPOCH_TIME:", "lfolder9",
                             "MYSIMADDON24_VERSION", "parking_percentage"})
@@ -66,6 +75,7 @@ TEST(Process, OutsideItsFolderTheUserIsTold) {
 TEST(Process, WithoutSimulatorTheUserIsAskedForTheCommunityFolder) {
     TempFolder dir;
     fs::create_directories(dir / "docs");
+    vorl::test::installReferenceData(dir.path());
     const std::string empty = fmt::format("XDG_CONFIG_HOME='{}' XDG_DATA_HOME='{}'", (dir / "none").string(),
                                           (dir / "none").string());
     EXPECT_EQ(runVorl("--production " + folderArgs(dir), empty), 1);
@@ -79,7 +89,9 @@ TEST(Process, SecondInstanceEndsSilently) {
     const auto sim = vorl::test::makeFakeSimulator(dir.path());
     vorl::test::useFakeSimulator(sim);
     fs::create_directories(dir / "one" / "docs");
+    vorl::test::installReferenceData(dir / "one");
     fs::create_directories(dir / "two" / "docs");
+    vorl::test::installReferenceData(dir / "two");
     const vorl::test::ProgramRtStandIn rt;
     rt.writeSettings(dir / "cfg" / "parameters.xml");
     const std::string cfg = (dir / "cfg").string();
@@ -100,6 +112,7 @@ TEST(Process, SecondInstanceEndsSilently) {
 TEST(Process, UnparsableSettingsAreSavedAsGenerationZeroAndReplaced) {
     TempFolder dir;
     fs::create_directories(dir / "docs");
+    vorl::test::installReferenceData(dir.path());
     writeFile(dir / "cfg" / "parameters.xml", "<root><parameters><parameter name=");
     EXPECT_EQ(runVorlWithSimulator(dir, "--production " + folderArgs(dir)), 0);
     EXPECT_EQ(readFile(dir / "cfg" / "parameters0.xml"), "<root><parameters><parameter name=");

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "RtTestSupport.h"
+#include "common/Version.h"
 #include "tests/support/TempFolder.h"
 
 namespace vorl::test {
@@ -17,9 +18,12 @@ ProgramRtStandIn::~ProgramRtStandIn() = default;
 std::string ProgramRtStandIn::url() const { return fmt::format("http://127.0.0.1:{}", server->port()); }
 
 void ProgramRtStandIn::writeSettings(const std::filesystem::path& file, const std::string& moreParameters) const {
-    writeFile(file, fmt::format("<root><parameters><parameter name=\"RT_API_URL\" value=\"{}\"/>"
+    // Settings of this very version: those of an older one would drop the shipped reference data
+    // as outdated, and no download server is there to bring it back.
+    writeFile(file, fmt::format("<root><parameters><parameter name=\"PROGRAM_VERSION\" value=\"{}\"/>"
+                                "<parameter name=\"RT_API_URL\" value=\"{}\"/>"
                                 "<parameter name=\"RT_LICENSE\" value=\"TEST-KEY\"/>{}</parameters></root>",
-                                url(), moreParameters));
+                                gf_runningVersion().text(), url(), moreParameters));
 }
 
 } // namespace vorl::test
