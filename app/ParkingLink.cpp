@@ -6,6 +6,8 @@
 
 #include "airports/AirportFileLocator.h"
 #include "airports/AirportFilesContext.h"
+#include "airports/ClosestAirport.h"
+#include "airports/ClosestStand.h"
 #include "app/AppPaths.h"
 #include "app/MainLoopHooks.h"
 #include "app/Parameters.h"
@@ -214,10 +216,38 @@ void lf_connectSimHooks() {
     };
 }
 
+const AirportInfo* lf_known(std::string_view icao) {
+    if (!IcaoCode::isValid(icao)) return nullptr;
+    return gf_airportDatabase().find(IcaoCode(icao));
+}
+
+// The airport database answers where airports are and which have archived airport files.
+ParkingSources lf_airportDatabaseSources() {
+    ParkingSources sources;
+    sources.closestAirport = [](LatLon position) -> std::optional<NearAirport> {
+        const AirportInfo* airport = gf_closestAirport(position, gf_airportDatabase(), [](const AirportInfo& a, LatLon p) {
+            ClosestStand stand;
+            stand.distanceNm = gf_readDestApfForClosestStand(a.icao.view(), p.lat, p.lon, stand.name);
+            return stand;
+        });
+        if (airport == nullptr) return std::nullopt;
+        return NearAirport{airport->icao.str(), airport->position(), gf_distanceNm(position, airport->position())};
+    };
+    sources.airportPosition = [](std::string_view icao) -> std::optional<LatLon> {
+        const AirportInfo* airport = lf_known(icao);
+        return airport ? std::optional<LatLon>(airport->position()) : std::nullopt;
+    };
+    sources.standClass = [](std::string_view icao) -> std::optional<int> {
+        const AirportInfo* airport = lf_known(icao);
+        return airport ? std::optional<int>(airport->stands) : std::nullopt;
+    };
+    return sources;
+}
+
 } // namespace
 
 ParkingSources& gf_parkingSources() {
-    static ParkingSources sources;
+    static ParkingSources sources = lf_airportDatabaseSources();
     return sources;
 }
 

@@ -1,6 +1,7 @@
 #include "tools/refdata/Builder.h"
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <sstream>
 #include <map>
@@ -123,7 +124,24 @@ DbaseCounts lf_writeDbase(const TypeTable& table, const std::set<std::string>& s
     return counts;
 }
 
+// The stand classes of the airports that have an archived airport file ("icao,stand_class"
+// lines written by the stands command); every other airport is of class 0.
+std::map<std::string, std::string> lf_readStandClasses(const fs::path& file) {
+    std::map<std::string, std::string> classes;
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto comma = line.find(',');
+        if (comma == std::string::npos || line.rfind("icao,", 0) == 0) continue;
+        std::string value = line.substr(comma + 1);
+        while (!value.empty() && (value.back() == '\r' || value.back() == ' ')) value.pop_back();
+        classes[line.substr(0, comma)] = value;
+    }
+    return classes;
+}
+
 void lf_writeAirports(const std::vector<SourceAirport>& airports, const fs::path& xmlFile, const fs::path& icaoFile) {
+    const auto standClasses = lf_readStandClasses(xmlFile.parent_path() / "stand-classes.csv");
     pugi::xml_document doc;
     pugi::xml_node list = doc.append_child("root").append_child("airports");
     for (const SourceAirport& a : airports) {
@@ -133,8 +151,8 @@ void lf_writeAirports(const std::vector<SourceAirport>& airports, const fs::path
         ap.append_attribute("la") = fmt::format("{:.6f}", a.latitude).c_str();
         ap.append_attribute("lo") = fmt::format("{:.6f}", a.longitude).c_str();
         ap.append_attribute("a") = fmt::format("{:.0f}", a.elevationFt).c_str();
-        // No archived airport files exist yet, so every airport is of stand class 0.
-        ap.append_attribute("s") = "0";
+        const auto standClass = standClasses.find(a.icao);
+        ap.append_attribute("s") = standClass == standClasses.end() ? "0" : standClass->second.c_str();
     }
     lf_save(doc, xmlFile);
     std::string codes;
