@@ -43,10 +43,10 @@ void ParkAirport::chooseOnGround(LatLon user, const std::string& userStand) {
     }
     if (airport_) leave();
     logLine("User aircraft on the ground at {}", closest->icao);
-    if (readAirportFile(*closest, userStand)) list_.remember(closest->icao, userStand);
+    if (readAirportFile(*closest, userStand, user)) list_.remember(closest->icao, userStand_);
 }
 
-bool ParkAirport::readAirportFile(const NearAirport& airport, const std::string& userStand) {
+bool ParkAirport::readAirportFile(const NearAirport& airport, const std::string& userStand, std::optional<LatLon> user) {
     airport_ = airport;
     userStand_ = userStand;
     logLine("\nThe park airport is {}", airport.icao);
@@ -65,6 +65,8 @@ bool ParkAirport::readAirportFile(const NearAirport& airport, const std::string&
         state_.stands.clear();
         return false;
     }
+    // Only now are the stands known at which the user's aircraft may stand.
+    if (userStand_.empty() && user) userStand_ = nearestStandName(user->lat, user->lon, kUserStandNm).value_or("");
     if (hooks_.applyAirportSettings) hooks_.applyAirportSettings(state_.settings);
     const PlannerWorld world = hooks_.world ? hooks_.world(airport) : PlannerWorld{};
     PlannerWorld reserved = world;
@@ -206,6 +208,10 @@ void ParkAirport::onStaticCreated(std::uint32_t aircraftId, std::uint32_t object
 
 void ParkAirport::onObjectRemoved(std::uint32_t objectId) {
     std::erase_if(standing_, [&](const Standing& s) { return s.objectId != 0 && s.objectId == objectId; });
+}
+
+void ParkAirport::onCreateFailed(std::uint32_t aircraftId) {
+    std::erase_if(standing_, [&](const Standing& s) { return s.objectId == 0 && s.aircraftId == aircraftId; });
 }
 
 std::optional<std::string> ParkAirport::nearestStandName(double lat, double lon, double maxNm) const {

@@ -11,6 +11,9 @@
 
 namespace vorl {
 
+// The user's aircraft stands at a stand when it is this close to it (55 m).
+inline constexpr double kUserStandNm = 0.029697624190064796;
+
 struct NearAirport {
     std::string icao;
     LatLon position;
@@ -59,6 +62,8 @@ public:
 
     void onStaticCreated(std::uint32_t aircraftId, std::uint32_t objectId);
     void onObjectRemoved(std::uint32_t objectId);
+    // The simulator could not create it: the stand is free again.
+    void onCreateFailed(std::uint32_t aircraftId);
 
     bool isSet() const { return airport_.has_value(); }
     const AirportState* airport() const { return airport_ ? &state_ : nullptr; }
@@ -78,7 +83,7 @@ private:
         std::uint32_t aircraftId = 0;
         std::uint32_t objectId = 0;
     };
-    bool readAirportFile(const NearAirport& airport, const std::string& userStand);
+    bool readAirportFile(const NearAirport& airport, const std::string& userStand, std::optional<LatLon> user = {});
     void removeAll();
 
     ParkAirportList& list_;

@@ -2,12 +2,20 @@
 #include <cstdint>
 #include <functional>
 
+#include "sim/SimInbox.h"
+
 namespace vorl {
 
 // What the main loop drives in the subsystems that move and park aircraft. The subsystems
 // connect their members when they start; empty members are skipped, so the loop keeps its
 // rhythm whichever of them are present.
 struct MainLoopHooks {
+    // Once when the loop starts: the first plan of the static parking.
+    std::function<void()> planStaticParkingOnce;
+    // Every cycle, the simulator's messages in arrival order: those about static parked aircraft
+    // (ids up to kLastStaticAircraftId) to the parking, all others to the live aircraft.
+    std::function<void(const SimMessage& message)> onStaticMessage;
+    std::function<void(const SimMessage& message)> onLiveMessage;
     // Every 10 ms cycle of a running flight: new traffic records admitted, then every live
     // aircraft moved one cycle on.
     std::function<void(std::uint64_t cycle)> handleAddingStack;

@@ -30,7 +30,6 @@ namespace {
 constexpr double kSettledKnots = 2.0;
 // Parked traffic of the last hours is still worth placing.
 constexpr int kParkedTrafficMaxAgeHalfHours = 4;
-constexpr double kUserStandNm = 0.029697624190064796; // 55 m
 
 struct ParkingRun {
     ParkAirportList list;
@@ -40,6 +39,22 @@ struct ParkingRun {
     // main loop only places the planned aircraft and never waits for the worker.
     LatestJobWorker worker{"parking"};
     std::atomic<bool> renewalAsked{false};
+    // The simulator's answers about static aircraft wait here while the worker holds the airport.
+    std::mutex messagesMutex;
+    std::vector<SimMessage> messages;
+
+    void applyMessages() {
+        std::vector<SimMessage> pending;
+        {
+            std::lock_guard lock(messagesMutex);
+            pending.swap(messages);
+        }
+        for (const SimMessage& m : pending) {
+            if (m.kind == SimMessageKind::StaticCreated) park.onStaticCreated(m.aircraftId, m.objectId);
+            else if (m.kind == SimMessageKind::ObjectRemoved) park.onObjectRemoved(m.objectId);
+            else if (m.kind == SimMessageKind::CreateFailed) park.onCreateFailed(m.aircraftId);
+        }
+    }
 
     ParkingRun(ParkAirportList::AirportLookup lookup, ParkingHooks hooks)
         : list(gf_paths().myParkAirports, std::move(lookup), [](const std::string& t) { gf_status().setStatus(t, true); }),
@@ -197,6 +212,7 @@ void lf_placeNext() {
     if (!g_run) return;
     std::unique_lock lock(g_run->mutex, std::try_to_lock);
     if (!lock.owns_lock()) return;
+    g_run->applyMessages();
     g_run->park.placeNextStatic();
     lf_showFigures(g_run->park);
 }
@@ -273,7 +289,13 @@ void gf_parkingSessionSetUp() {
     lf_connectSimHooks();
 
     MainLoopHooks& loop = gf_mainLoopHooks();
+    loop.planStaticParkingOnce = lf_followUser;
     loop.updateStaticParking = lf_followUser;
+    loop.onStaticMessage = [](const SimMessage& message) {
+        if (!g_run) return;
+        std::lock_guard lock(g_run->messagesMutex);
+        g_run->messages.push_back(message);
+    };
     loop.perSecondParking = lf_placeNext;
     loop.renewStaticParking = [] {
         if (!g_run || gf_params().INITIAL_LOAD_ONLY.value()) return false;
@@ -290,8 +312,10 @@ void gf_parkingCloseDown() {
         g_run->park.leave();
     }
     MainLoopHooks& loop = gf_mainLoopHooks();
+    loop.planStaticParkingOnce = nullptr;
     loop.updateStaticParking = nullptr;
     loop.perSecondParking = nullptr;
+    loop.onStaticMessage = nullptr;
     loop.renewStaticParking = nullptr;
     gf_simHooks().parkAirportHasStands = nullptr;
     gf_simHooks().nearestStandName = nullptr;

@@ -18,6 +18,7 @@
 #include "common/TimeZoneWord.h"
 #include "common/platform.h"
 #include "sim/SimClient.h"
+#include "sim/SimInbox.h"
 #include "sim/SimSession.h"
 
 namespace vorl {
@@ -63,6 +64,24 @@ template <class Hook> void lf_runCycleHook(const Hook& hook, std::uint64_t cycle
     if (hook) hook(cycle);
 }
 
+bool lf_isStaticMessage(const SimMessage& message) {
+    switch (message.kind) {
+    case SimMessageKind::StaticCreated:
+    case SimMessageKind::StaticAttitude: return true;
+    case SimMessageKind::CreateFailed: return message.aircraftId <= kLastStaticAircraftId;
+    default: return false;
+    }
+}
+
+// Removals go to both sides: only the side that knows the object acts on it.
+void lf_routeSimInbox(const MainLoopHooks& hooks) {
+    for (const SimMessage& message : gf_simInbox().drain()) {
+        const bool both = message.kind == SimMessageKind::ObjectRemoved;
+        if ((both || lf_isStaticMessage(message)) && hooks.onStaticMessage) hooks.onStaticMessage(message);
+        if ((both || !lf_isStaticMessage(message)) && hooks.onLiveMessage) hooks.onLiveMessage(message);
+    }
+}
+
 } // namespace
 
 void gf_setSimulatorRunning(bool running) {
@@ -93,6 +112,7 @@ void gf_mainLoop() {
     const MainLoopHooks& hooks = gf_mainLoopHooks();
     TickWork ticks;
     FlightWatch flight;
+    if (hooks.planStaticParkingOnce) hooks.planStaticParkingOnce();
     auto base = Clock::now();
     std::uint64_t cycle = 0;
     while (!gf_run().stopRequested()) {
@@ -101,6 +121,7 @@ void gf_mainLoop() {
         if (!sim.simRunning.load() || sim.simConnectError.load()) {
             flight.notRunningCycle();
         } else {
+            lf_routeSimInbox(hooks);
             lf_runCycleHook(hooks.handleAddingStack, cycle);
             lf_runCycleHook(hooks.updateLiveAircraft, cycle);
             if (sim.oneSecondTick.exchange(false)) {

@@ -9,9 +9,12 @@
 #include "app/HeadlessFrontEnd.h"
 #include "app/ProcessEntry.h"
 #include "app/RunControl.h"
+#include "app/ParkingLink.h"
 #include "app/RunLoops.h"
 #include "app/StatusFigures.h"
 #include "sim/SimSession.h"
+#include "common/Geodesy.h"
+#include "standins/download/DownloadServerStandIn.h"
 #include "standins/sim/SimStandIn.h"
 #include "tests/app/ProgramStandIns.h"
 #include "tests/support/ReferenceData.h"
@@ -36,10 +39,14 @@ std::string settingInFile(const fs::path& file, const std::string& key) {
 class ProgramRun {
 public:
     // `parameters`: <parameter .../> elements of the settings file beside the RealTraffic ones.
-    explicit ProgramRun(const std::string& parameters = {}) {
+    // `prepare` runs on the install folder and the fake simulator before the program starts.
+    explicit ProgramRun(const std::string& parameters = {},
+                        const std::function<void(const fs::path&, const vorl::test::FakeSimulator&)>& prepare = {}) {
         fs::create_directories(dir / "docs");
         vorl::test::installReferenceData(dir.path());
-        vorl::test::useFakeSimulator(vorl::test::makeFakeSimulator(dir.path()));
+        const auto simulator = vorl::test::makeFakeSimulator(dir.path());
+        vorl::test::useFakeSimulator(simulator);
+        if (prepare) prepare(dir.path(), simulator);
         rt.writeSettings(dir / "cfg" / "parameters.xml", parameters);
         args_ = {"vorl", "--headless", "--workdir", dir.path().string(), "--config-dir", (dir / "cfg").string()};
         thread_ = std::thread([this] {
@@ -209,4 +216,44 @@ TEST(Lifecycle, PausedFlightIsAnnouncedOnceEachWay) {
     EXPECT_TRUE(gf_simulatorRunning());
     EXPECT_EQ(run.close(), 0);
     EXPECT_EQ(run.count(" Flight resumed"), 1u);
+}
+
+// The user's aircraft stands at EHAM D7: EHAM becomes the park airport, its archived airport file
+// comes from the download server, parked traffic is placed on its stands as static aircraft, and
+// closing down saves the learned file and the park-airport list.
+TEST(Lifecycle, ParkedTrafficBecomesStaticAircraftAtTheUsersAirport) {
+    TempFolder server;
+    fs::create_directories(server / "MSFS" / "archive" / "stock");
+    fs::copy_file(fs::path(VORL_DATA_FOLDER) / "archive" / "stock" / "EHAM.xml", server / "MSFS" / "archive" / "stock" / "EHAM.xml");
+    standin::DownloadServerStandIn download(server.path());
+    download.start();
+    gf_parkingSources().staticLivery = [](std::uint16_t, std::uint16_t, const std::string&) {
+        return std::optional<std::string>("Test Static Airliner");
+    };
+    ProgramRun run("<parameter name=\"DOWNLOAD_SERVER_URL\" value=\"" + download.baseUrl() + "\"/>",
+                   [](const fs::path&, const vorl::test::FakeSimulator& sim) {
+                       writeFile(sim.packages / "Community" / "test-airliner" / "SimObjects" / "Airplanes" / "a" / "aircraft.cfg",
+                                 "[fltsim.0]\ntitle=Test Static Airliner\n");
+                   });
+    ASSERT_TRUE(run.waitUntilServing()) << run.log();
+    auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
+    ASSERT_NE(sim, nullptr);
+    const auto statics = [&] {
+        std::vector<standin::StandInObject> found;
+        for (const auto& o : sim->objects())
+            if (o.title == "Test Static Airliner") found.push_back(o);
+        return found;
+    };
+    ASSERT_TRUE(run.waitFor([&] { return !statics().empty(); })) << run.log();
+    const auto placed = statics().front();
+    EXPECT_EQ(placed.tailNumber, "KLM1391");
+    // B11 of the EHAM file, within 2 m and 2 degrees.
+    EXPECT_LT(gf_distanceNm(placed.lat, placed.lon, 52.309876, 4.766069) * 1852.0, 2.0);
+    EXPECT_NEAR(gf_radToDeg(placed.heading), 219.3, 2.0);
+    EXPECT_EQ(run.close(), 0);
+    gf_parkingSources().staticLivery = nullptr;
+    const std::string log = run.log();
+    EXPECT_NE(log.find("The park airport is EHAM"), std::string::npos) << log;
+    EXPECT_TRUE(fs::exists(run.dir / "airports" / "learned" / "stock" / "EHAM.xml"));
+    EXPECT_EQ(readFile(run.dir / "airports" / "my_park_airports.txt"), "EHAM,D7\n");
 }

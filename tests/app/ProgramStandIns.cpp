@@ -9,7 +9,12 @@
 namespace vorl::test {
 
 ProgramRtStandIn::ProgramRtStandIn()
-    : server(std::make_unique<standin::RtStandIn>(makeEhamScenario(), LinkFixture::fastOptions())) {
+    : server([] {
+          // One aircraft parked at stand B11 of the EHAM airport file, for the static parking.
+          standin::Scenario scenario = makeEhamScenario();
+          scenario.addParked("484c03", 600.0, nlohmann::json::array({52.30988, 4.76607, "EHAM_B11", "B738", "PH-BXB", 0, "KLM1391"}));
+          return std::make_unique<standin::RtStandIn>(std::move(scenario), LinkFixture::fastOptions());
+      }()) {
     server->start();
 }
 
