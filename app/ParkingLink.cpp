@@ -1,6 +1,7 @@
 #include "app/ParkingLink.h"
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <mutex>
 
@@ -39,6 +40,9 @@ struct ParkingRun {
     // main loop only places the planned aircraft and never waits for the worker.
     LatestJobWorker worker{"parking"};
     std::atomic<bool> renewalAsked{false};
+    // Where the user's aircraft last settled: the choice of airport (which may fetch airport
+    // files for the closest-stand rule) is made once per place it settles at. Main loop only.
+    std::optional<LatLon> lastSettled;
     // The simulator's answers about static aircraft wait here while the worker holds the airport.
     std::mutex messagesMutex;
     std::vector<SimMessage> messages;
@@ -189,10 +193,16 @@ void lf_followUser() {
     if (!g_run || g_run->worker.busy()) return;
     const SimSession& sim = gf_simSession();
     const UserAircraftState user = sim.userState.load();
-    const bool settled = sim.onGround.load() && user.groundVelocity <= kSettledKnots;
     const bool airborne = !sim.onGround.load();
+    const LatLon here{user.latitude, user.longitude};
+    const auto& last = g_run->lastSettled;
+    const bool settledAnew = sim.onGround.load() && user.groundVelocity <= kSettledKnots &&
+                             (!last || std::fabs(last->lat - here.lat) > 1e-8 || std::fabs(last->lon - here.lon) > 1e-8);
+    if (settledAnew) g_run->lastSettled = here;
+    if (airborne) g_run->lastSettled.reset();
     const bool renew = g_run->renewalAsked.exchange(false);
-    g_run->worker.post([settled, airborne, renew, user] {
+    if (!settledAnew && !airborne && !renew) return;
+    g_run->worker.post([settled = settledAnew, airborne, renew, user] {
         std::lock_guard lock(g_run->mutex);
         const Parameters& p = gf_params();
         const LatLon position{user.latitude, user.longitude};
