@@ -95,4 +95,19 @@ void gf_stepMotion(MotionState& state) {
     if (state.lon < -180.0) state.lon += 360.0;
 }
 
+void gf_stepOnCurve(MotionState& state, const BezierCurve& curve, CurveProgress& progress, double turnRateLimit,
+                    bool pushingBack) {
+    progress.u = std::clamp(progress.u + progress.increment, 0.0, 0.999999);
+    const LatLon point = curve.pointAt(progress.u);
+    state.lat = point.lat;
+    state.lon = point.lon;
+    double wanted = curve.headingAt(progress.u);
+    if (pushingBack) wanted = std::fmod(wanted + kPi, 2.0 * kPi);
+    const double off = gf_normalisePi(wanted - state.heading);
+    if (std::abs(off) > gf_degToRad(0.5)) {
+        const double turn = std::clamp(off, -turnRateLimit, turnRateLimit);
+        state.heading = std::fmod(state.heading + turn + 2.0 * kPi, 2.0 * kPi);
+    }
+}
+
 } // namespace vorl

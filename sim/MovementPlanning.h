@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "common/AircraftCategory.h"
+#include "sim/BezierCurve.h"
 #include "sim/PositionSample.h"
 
 namespace vorl {
@@ -54,5 +55,17 @@ void gf_planAirLeg(MotionState& state, AircraftCategory category, const Position
 
 // One cycle of integration without a curve.
 void gf_stepMotion(MotionState& state);
+
+// A planned taxi turn: the curve, its parameter and the increment of the parameter per cycle.
+struct CurveProgress {
+    double u = 0.0;
+    double increment = 0.0;
+};
+
+// One cycle along a curve: the position follows the curve, the heading turns towards its
+// tangent by at most `turnRateLimit` (radians per cycle), the shorter way round; a pushback
+// drives the curve tail first.
+void gf_stepOnCurve(MotionState& state, const BezierCurve& curve, CurveProgress& progress, double turnRateLimit,
+                    bool pushingBack);
 
 } // namespace vorl

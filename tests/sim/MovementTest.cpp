@@ -103,3 +103,28 @@ TEST(MovementPlanning, AirStreamIsFlownWithoutJumpsOrSharpTurns) {
     }
     EXPECT_LT(maxTurn, gf_degToRad(0.1));
 }
+
+// A 90° taxi turn over 60 m driven at 15 kt: the aircraft stays on the curve, moves no more per
+// cycle than its speed allows and its heading turns gradually towards the new course.
+TEST(MovementPlanning, TaxiTurnAlongCurveIsSmooth) {
+    const LatLon start{52.30, 4.76};
+    const LatLon corner = gf_destinationPoint(start, 0.0, 100.0);
+    const LatLon end = gf_destinationPoint(corner, 90.0, 100.0);
+    const BezierCurve curve(start, corner, end);
+    MotionState state;
+    state.lat = start.lat;
+    state.lon = start.lon;
+    const int cycles = 800; // about 60 m at 15 kt
+    CurveProgress progress{0.0, 1.0 / cycles};
+    const double turnRate = gf_degToRad(15.0) / 100.0;
+    double maxStepNm = 0.0;
+    for (int c = 0; c < cycles; ++c) {
+        const MotionState before = state;
+        gf_stepOnCurve(state, curve, progress, turnRate, false);
+        maxStepNm = std::max(maxStepNm, gf_distanceNm(before.lat, before.lon, state.lat, state.lon));
+        EXPECT_LE(std::abs(gf_normalisePi(state.heading - before.heading)), turnRate + 1e-12);
+    }
+    EXPECT_LT(maxStepNm, 20.0 / 360000.0); // under 20 kt at any point of the turn
+    EXPECT_LT(gf_distanceNm(state.lat, state.lon, end.lat, end.lon), 0.001);
+    EXPECT_NEAR(state.heading, kPi / 2.0, gf_degToRad(2.0));
+}
