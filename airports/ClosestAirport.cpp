@@ -1,5 +1,7 @@
 #include "airports/ClosestAirport.h"
 
+#include <cmath>
+
 #include "common/Log.h"
 
 namespace vorl {
@@ -36,6 +38,22 @@ const AirportInfo* gf_closestAirport(LatLon position, const AirportDatabase& dat
         return neighbour;
     }
     return chosen;
+}
+
+const AirportInfo* gf_nearestAirport(LatLon position, double maxNm, const AirportDatabase& database) {
+    const AirportInfo* nearest = nullptr;
+    double best = maxNm;
+    // A degree of latitude is 60 nm: most airports are ruled out without the distance formula.
+    const double latBand = maxNm / 60.0;
+    for (const AirportInfo& airport : database.table) {
+        if (std::abs(airport.latitude - position.lat) > latBand) continue;
+        const double distance = gf_distanceNm(position, airport.position());
+        if (distance <= best) {
+            best = distance;
+            nearest = &airport;
+        }
+    }
+    return nearest;
 }
 
 } // namespace vorl

@@ -23,4 +23,8 @@ ClosestStand gf_noClosestStand(const AirportInfo& airport, LatLon position);
 const AirportInfo* gf_closestAirport(LatLon position, const AirportDatabase& database = gf_airportDatabase(),
                                      const ClosestStandQuery& closestStand = gf_noClosestStand);
 
+// The nearest airport within `maxNm` of a position, without the neighbour rule; nullptr when
+// there is none.
+const AirportInfo* gf_nearestAirport(LatLon position, double maxNm, const AirportDatabase& database = gf_airportDatabase());
+
 } // namespace vorl

@@ -12,6 +12,7 @@
 #include "app/AppPaths.h"
 #include "app/DataFiles.h"
 #include "app/FrontEnd.h"
+#include "app/LiveTrafficLink.h"
 #include "app/Parameters.h"
 #include "app/ParkingLink.h"
 #include "app/ProgramContext.h"
@@ -186,6 +187,7 @@ void lf_closingDown() {
     }
 
     gf_stopSimLink();
+    gf_liveTrafficCloseDown();
     gf_parkingCloseDown();
 
     std::error_code ec;

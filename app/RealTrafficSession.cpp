@@ -6,6 +6,7 @@
 
 #include "app/AutoRadius.h"
 #include "app/FrontEnd.h"
+#include "app/LiveTrafficLink.h"
 #include "app/Parameters.h"
 #include "app/ProgramContext.h"
 #include "app/RunControl.h"
@@ -103,6 +104,7 @@ TrafficHooks lf_trafficHooks() {
         return RegistrationHit{*code, code->operatorIndex != 0};
     };
     hooks.setStatus = [](const std::string& text, bool log) { gf_status().setStatus(text, log); };
+    hooks.playoutClock = gf_playoutClock;
     return hooks;
 }
 

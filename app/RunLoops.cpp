@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/LiveTrafficLink.h"
 #include "app/MainLoopHooks.h"
 #include "app/ParkingLink.h"
 #include "app/ProgramContext.h"
@@ -66,17 +67,16 @@ template <class Hook> void lf_runCycleHook(const Hook& hook, std::uint64_t cycle
 
 bool lf_isStaticMessage(const SimMessage& message) {
     switch (message.kind) {
-    case SimMessageKind::StaticCreated:
-    case SimMessageKind::StaticAttitude: return true;
+    case SimMessageKind::StaticCreated: return true;
     case SimMessageKind::CreateFailed: return message.aircraftId <= kLastStaticAircraftId;
     default: return false;
     }
 }
 
-// Removals go to both sides: only the side that knows the object acts on it.
+// Removals and static attitudes go to both sides: only the side that knows the object acts on it.
 void lf_routeSimInbox(const MainLoopHooks& hooks) {
     for (const SimMessage& message : gf_simInbox().drain()) {
-        const bool both = message.kind == SimMessageKind::ObjectRemoved;
+        const bool both = message.kind == SimMessageKind::ObjectRemoved || message.kind == SimMessageKind::StaticAttitude;
         if ((both || lf_isStaticMessage(message)) && hooks.onStaticMessage) hooks.onStaticMessage(message);
         if ((both || !lf_isStaticMessage(message)) && hooks.onLiveMessage) hooks.onLiveMessage(message);
     }
@@ -96,6 +96,7 @@ bool gf_simulatorRunning() {
 
 bool gf_sessionSetUp() {
     gf_parkingSessionSetUp();
+    gf_liveTrafficSetUp();
     // The simulator link first: nothing else is worth starting without the user aircraft.
     gf_connectSimHooks();
     if (!gf_startSimLink(gf_makeSimBackend(gf_program().options))) return false;

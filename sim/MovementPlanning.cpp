@@ -86,7 +86,10 @@ void gf_stepMotion(MotionState& state) {
     state.heading = std::fmod(state.heading + state.headingRate + 2.0 * kPi, 2.0 * kPi);
     state.pitch += state.pitchRate;
     state.bank = std::clamp(state.bank + state.bankRate, -kPi, kPi);
-    // Longitude stays within [-180, 180); a latitude past a pole folds back over it.
+    gf_wrapPosition(state);
+}
+
+void gf_wrapPosition(MotionState& state) {
     if (state.lat > 90.0 || state.lat < -90.0) {
         state.lat = (state.lat > 0 ? 180.0 : -180.0) - state.lat;
         state.lon += 180.0;
@@ -103,11 +106,14 @@ void gf_stepOnCurve(MotionState& state, const BezierCurve& curve, CurveProgress&
     state.lon = point.lon;
     double wanted = curve.headingAt(progress.u);
     if (pushingBack) wanted = std::fmod(wanted + kPi, 2.0 * kPi);
+    gf_turnTowards(state, wanted, turnRateLimit);
+}
+
+void gf_turnTowards(MotionState& state, double wanted, double rateLimit) {
     const double off = gf_normalisePi(wanted - state.heading);
-    if (std::abs(off) > gf_degToRad(0.5)) {
-        const double turn = std::clamp(off, -turnRateLimit, turnRateLimit);
-        state.heading = std::fmod(state.heading + turn + 2.0 * kPi, 2.0 * kPi);
-    }
+    if (std::abs(off) <= gf_degToRad(0.5)) return;
+    const double turn = std::clamp(off, -rateLimit, rateLimit);
+    state.heading = std::fmod(state.heading + turn + 2.0 * kPi, 2.0 * kPi);
 }
 
 } // namespace vorl

@@ -56,6 +56,13 @@ void gf_planAirLeg(MotionState& state, AircraftCategory category, const Position
 // One cycle of integration without a curve.
 void gf_stepMotion(MotionState& state);
 
+// Longitude kept within [-180, 180); a latitude past a pole folds back over it.
+void gf_wrapPosition(MotionState& state);
+
+// Turns the heading towards `wanted` by at most `rateLimit` radians, the shorter way round;
+// nothing when it is within half a degree already.
+void gf_turnTowards(MotionState& state, double wanted, double rateLimit);
+
 // A planned taxi turn: the curve, its parameter and the increment of the parameter per cycle.
 struct CurveProgress {
     double u = 0.0;

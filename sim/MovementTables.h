@@ -36,6 +36,29 @@ inline const CategoryRow& gf_categoryRow(AircraftCategory category) {
     return kCategoryRows.at(static_cast<std::uint32_t>(category));
 }
 
+// How long the phases around the runway last, in cycles, and the attitude at rotation (degrees,
+// nose up). Our own choices: heavier aircraft flare, rotate and settle more slowly.
+struct PhaseRow {
+    int flareSlots;      // the flare's pitch change
+    int touchdownSlots;  // the nose coming down after touchdown
+    int takeOffSlots;    // from the start of the take-off to lift-off
+    int rotationSlots;   // the pitch change of the rotation
+    double rotationPitchDeg;
+};
+
+inline constexpr std::array<PhaseRow, 6> kPhaseRows{{
+    {150, 100, 200, 150, 8.0},
+    {200, 150, 250, 200, 9.0},
+    {250, 200, 300, 250, 8.0},
+    {300, 250, 350, 300, 7.5},
+    {150, 100, 150, 100, 12.0},
+    {100, 100, 100, 100, 3.0},
+}};
+
+inline const PhaseRow& gf_phaseRow(AircraftCategory category) {
+    return kPhaseRows.at(static_cast<std::uint32_t>(category));
+}
+
 inline constexpr double kCyclesPerSecond = 100.0;
 inline constexpr int kMinLegCycles = 25;            // never plan a leg shorter than a quarter second
 inline constexpr double kSamePositionDeg = 1e-8;    // two samples this close are one position

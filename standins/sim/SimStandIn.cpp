@@ -248,7 +248,10 @@ double SimStandIn::numericValue(const std::string& name, const std::string& unit
     }
     const double ground = groundAltitudeFt(lat, lon);
     const double aboveGround = std::max(0.0, altitude - ground);
-    const bool onGround = forcedGround || aboveGround < 1.0;
+    // An aircraft's altitude is that of its reference point, which stands its static CG height
+    // above the ground when the wheels touch.
+    const bool isUser = objectId == kUserObjectId || objectId == kObjectIdUser;
+    const bool onGround = forcedGround || aboveGround < (isUser ? 1.0 : kStaticCgToGroundFt + 1.0);
 
     if (name == "PLANE LATITUDE") return lat;
     if (name == "PLANE LONGITUDE") return lon;

@@ -1,17 +1,21 @@
 // The program's whole life in this process: start-up, main loop, stop requests with each kind
 // of closing reason, closing down and the in-process restart, through the console front-end.
 #include <chrono>
+#include <map>
+#include <set>
 #include <thread>
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
 #include "app/HeadlessFrontEnd.h"
+#include "app/LiveTrafficLink.h"
 #include "app/ProcessEntry.h"
 #include "app/RunControl.h"
 #include "app/ParkingLink.h"
 #include "app/RunLoops.h"
 #include "app/StatusFigures.h"
+#include "sim/LiveAircraft.h"
 #include "sim/SimSession.h"
 #include "common/Geodesy.h"
 #include "standins/download/DownloadServerStandIn.h"
@@ -256,4 +260,38 @@ TEST(Lifecycle, ParkedTrafficBecomesStaticAircraftAtTheUsersAirport) {
     EXPECT_NE(log.find("The park airport is EHAM"), std::string::npos) << log;
     EXPECT_TRUE(fs::exists(run.dir / "airports" / "learned" / "stock" / "EHAM.xml"));
     EXPECT_EQ(readFile(run.dir / "airports" / "my_park_airports.txt"), "EHAM,D7\n");
+}
+
+// Live traffic of the EHAM scenario enters the simulator with the livery the matching gives,
+// one object per aircraft, and moves on every frame.
+TEST(Lifecycle, LiveTrafficIsCreatedOncePerAircraftAndMoves) {
+    gf_liveSources().matchLivery = [](const LiveAircraft&) { return std::optional<std::string>("Test Live Airliner"); };
+    ProgramRun run({}, [](const fs::path&, const vorl::test::FakeSimulator& sim) {
+        writeFile(sim.packages / "Community" / "test-live" / "SimObjects" / "Airplanes" / "a" / "aircraft.cfg",
+                  "[fltsim.0]\ntitle=Test Live Airliner\n");
+    });
+    ASSERT_TRUE(run.waitUntilServing()) << run.log();
+    auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
+    ASSERT_NE(sim, nullptr);
+    const auto live = [&] {
+        std::map<std::uint32_t, standin::StandInObject> found;
+        for (const auto& o : sim->objects())
+            if (o.title == "Test Live Airliner") found.emplace(o.id, o);
+        return found;
+    };
+    ASSERT_TRUE(run.waitFor([&] { return live().size() >= 3; }, 60s)) << run.log();
+    const auto before = live();
+    std::this_thread::sleep_for(4000ms);
+    const auto after = live();
+    std::size_t moved = 0;
+    std::set<std::string> tails;
+    for (const auto& [id, o] : after) {
+        EXPECT_TRUE(tails.insert(o.tailNumber).second) << o.tailNumber << " created twice";
+        const auto was = before.find(id);
+        if (was != before.end() && gf_distanceNm(was->second.lat, was->second.lon, o.lat, o.lon) > 0.0) ++moved;
+    }
+    EXPECT_GE(moved, 1u);
+    EXPECT_EQ(run.close(), 0);
+    gf_liveSources().matchLivery = nullptr;
+    EXPECT_NE(run.log().find("live aircraft created"), std::string::npos);
 }

@@ -1,0 +1,209 @@
+#include "app/LiveTrafficLink.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "airports/ClosestAirport.h"
+#include "app/AppPaths.h"
+#include "app/MainLoopHooks.h"
+#include "app/ParkingLink.h"
+#include "app/Parameters.h"
+#include "app/RealTrafficSession.h"
+#include "app/StatusFigures.h"
+#include "common/Log.h"
+#include "models/ModelDatabase.h"
+#include "rt/RtLink.h"
+#include "sim/FlightPlan.h"
+#include "sim/LiveTraffic.h"
+#include "sim/SimOutbox.h"
+#include "sim/SimSession.h"
+
+namespace vorl {
+namespace {
+
+// Landing aircraft look for their runway at the airport nearest the user within this distance.
+constexpr double kAirportSearchNm = 40.0;
+constexpr double kAirportRecheckNm = 2.0;
+
+std::atomic<std::int32_t> g_playoutClock{0};
+std::unique_ptr<LiveTraffic> g_live;
+std::vector<TrafficRecord> g_incoming;
+
+// What the parking sees of the live aircraft, refreshed once a second by the main loop and read
+// by the parking's worker.
+std::mutex g_snapshotMutex;
+std::vector<LiveAtAirport> g_snapshot;
+
+struct AirportCache {
+    std::optional<LatLon> searchedAt;
+    std::optional<AirportView> airport;
+};
+AirportCache g_airport;
+
+LiveTrafficSettings lf_settings() {
+    const Parameters& p = gf_params();
+    LiveTrafficSettings s;
+    s.maxLive = p.MAX_LIVE_SEL.value();
+    s.blockCallsign = p.BLOCK_CALLSIGN.value();
+    s.collisionUserAir = p.COLLISION_USER_AIR.value();
+    s.collisionUserGround = p.COLLISION_USER_GND.value();
+    s.navLightsWhileParked = p.NAV_LIGHTS_WHILE_PARKED.value();
+    s.liveryChanges = p.GUID_CHANGES.value();
+    s.holdingThresholdMeters = p.HOLDING_THRESHOLD_METERS.value();
+    s.maxHoldingMinutes = p.MAX_HOLDING_MINUTES.value();
+    s.airborneOnly = p.AIRBORNE_ONLY.value();
+    s.lightAircraft = p.LIGHT_AIRCRAFT.value();
+    s.helicopters = p.HELICOPTERS.value();
+    s.highPerfAircraft = p.HIGH_PERF_AIRCRAFT.value();
+    s.rangeNm = p.RANGE.value();
+    return s;
+}
+
+std::optional<UserView> lf_user() {
+    const SimSession& sim = gf_simSession();
+    if (!sim.connected.load()) return std::nullopt;
+    const UserAircraftState state = sim.userState.load();
+    if (state.latitude == 0.0 && state.longitude == 0.0) return std::nullopt;
+    UserView user;
+    user.position = {state.latitude, state.longitude};
+    user.altitudeFt = state.altitude;
+    user.aboveGroundFt = state.altitudeAboveGround;
+    user.headingDeg = gf_radToDeg(state.heading);
+    user.groundSpeedKt = state.groundVelocity;
+    user.halfWingspanNm = sim.halfWingspanNm.load();
+    user.onGround = sim.onGround.load();
+    return user;
+}
+
+std::optional<AirportView> lf_airport() {
+    const auto user = lf_user();
+    if (!user) return g_airport.airport;
+    if (g_airport.searchedAt && gf_distanceNm(*g_airport.searchedAt, user->position) < kAirportRecheckNm) return g_airport.airport;
+    g_airport.searchedAt = user->position;
+    const AirportInfo* nearest = gf_nearestAirport(user->position, kAirportSearchNm);
+    g_airport.airport = nearest ? std::optional<AirportView>(AirportView{nearest->position(), nearest->altitude}) : std::nullopt;
+    return g_airport.airport;
+}
+
+std::string lf_code(const IataCode& code, bool present) { return present ? code.str() : std::string(); }
+
+LiveTrafficHooks lf_hooks() {
+    LiveTrafficHooks hooks;
+    hooks.settings = lf_settings;
+    hooks.matchLivery = [](const LiveAircraft& a) -> std::optional<std::string> {
+        const auto& f = gf_liveSources().matchLivery;
+        return f ? f(a) : std::nullopt;
+    };
+    hooks.liveryFailed = [](const std::string& title) {
+        const auto& f = gf_liveSources().liveryFailed;
+        if (f) f(title);
+    };
+    hooks.category = [](std::uint16_t typeIndex) { return gf_modelDatabase().category(typeIndex); };
+    hooks.halfWingspanNm = [](const std::string& type) { return gf_modelDatabase().halfWingspanNm(type); };
+    hooks.acceptedType = [](const std::string& type) { return !ModelDatabase::isNonAircraftType(type); };
+    hooks.user = lf_user;
+    hooks.airport = lf_airport;
+    hooks.writeFlightPlan = [](const LiveAircraft& a) {
+        FlightPlanRequest request;
+        request.objectId = a.presence.objectId;
+        request.category = a.category;
+        request.departure = lf_code(a.origin, a.hasOrigin);
+        request.destination = lf_code(a.destination, a.hasDestination);
+        request.label = a.presence.label;
+        return createFlightPlan(request, gf_paths().flightPlanFolder, gf_simSession().connectedToMsfs2020.load());
+    };
+    hooks.removeFlightPlan = [](const LiveAircraft& a) {
+        gf_removeFlightPlan(gf_paths().flightPlanFolder, a.presence.objectId, a.flightPlanWritten);
+    };
+    hooks.requestStaticAttitude = [](std::uint32_t objectId) { requestStaticAttitude(objectId); };
+    return hooks;
+}
+
+void lf_takeRecords(std::int32_t cycle) {
+    g_playoutClock.store(cycle);
+    if (RtLink* link = gf_rtLink()) {
+        TrafficHandOff& handOff = link->traffic().handOff();
+        handOff.takeBuffered(g_incoming);
+        if (!g_incoming.empty()) g_live->addRecords(g_incoming);
+        handOff.takeLive(g_incoming);
+        if (!g_incoming.empty()) g_live->addRecords(g_incoming);
+    }
+    g_live->admit(cycle);
+}
+
+void lf_publishSnapshot() {
+    std::vector<LiveAtAirport> snapshot;
+    for (const LiveAircraft& a : g_live->aircraft()) {
+        if (a.presence.simState != SimState::Active || !a.groundMode) continue;
+        LiveAtAirport entry;
+        entry.callsign = a.callsign();
+        entry.registration = a.registration;
+        entry.identity = a.code;
+        entry.parked = a.flightState == FlightState::Parked;
+        entry.lat = a.motion.lat;
+        entry.lon = a.motion.lon;
+        entry.halfWingspanNm = a.halfWingspanNm;
+        snapshot.push_back(std::move(entry));
+    }
+    std::lock_guard lock(g_snapshotMutex);
+    g_snapshot.swap(snapshot);
+}
+
+void lf_perSecond() {
+    if (!g_live) return;
+    g_live->refresh();
+    lf_publishSnapshot();
+    gf_figures().liveCount.store(static_cast<int>(g_live->activeCount()));
+}
+
+} // namespace
+
+LiveSources& gf_liveSources() {
+    static LiveSources sources;
+    return sources;
+}
+
+std::int32_t gf_playoutClock() { return g_playoutClock.load(); }
+
+LiveTraffic* gf_liveTraffic() { return g_live.get(); }
+
+void gf_liveTrafficSetUp() {
+    g_playoutClock.store(0);
+    g_airport = {};
+    g_live = std::make_unique<LiveTraffic>(gf_simOutbox(), lf_hooks());
+    MainLoopHooks& loop = gf_mainLoopHooks();
+    loop.handleAddingStack = [](std::uint64_t cycle) {
+        if (g_live) lf_takeRecords(static_cast<std::int32_t>(cycle));
+    };
+    loop.updateLiveAircraft = [](std::uint64_t cycle) {
+        if (!g_live) return;
+        g_live->update(static_cast<std::int32_t>(cycle));
+        g_live->avoidCollisions();
+    };
+    loop.onLiveMessage = [](const SimMessage& message) {
+        if (g_live) g_live->onMessage(message);
+    };
+    loop.perSecondLive = lf_perSecond;
+    gf_parkingSources().liveAircraft = [] {
+        std::lock_guard lock(g_snapshotMutex);
+        return g_snapshot;
+    };
+}
+
+void gf_liveTrafficCloseDown() {
+    MainLoopHooks& loop = gf_mainLoopHooks();
+    loop.handleAddingStack = nullptr;
+    loop.updateLiveAircraft = nullptr;
+    loop.onLiveMessage = nullptr;
+    loop.perSecondLive = nullptr;
+    gf_parkingSources().liveAircraft = nullptr;
+    // The simulator removes the objects of a client that leaves; only the figures are left to tell.
+    if (g_live) logLine("{} live aircraft created, {} removed", g_live->createdCount(), g_live->removedCount());
+    g_live.reset();
+    std::lock_guard lock(g_snapshotMutex);
+    g_snapshot.clear();
+}
+
+} // namespace vorl
