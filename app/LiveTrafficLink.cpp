@@ -125,6 +125,9 @@ void lf_takeRecords(std::int32_t cycle) {
     g_playoutClock.store(cycle);
     if (RtLink* link = gf_rtLink()) {
         TrafficHandOff& handOff = link->traffic().handOff();
+        // Live batches are kept only while the loop takes them, so that a paused flight does
+        // not pile up traffic that is stale by the time it resumes.
+        handOff.setAccepting(true);
         handOff.takeBuffered(g_incoming);
         if (!g_incoming.empty()) g_live->addRecords(g_incoming);
         handOff.takeLive(g_incoming);

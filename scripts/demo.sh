@@ -37,7 +37,7 @@ cat >"$run_dir/server/versions.json" <<JSON
 JSON
 "$standin" --root "$run_dir/server" --port 0 >"$run_dir/server.log" 2>&1 &
 standin_pid=$!
-"$rt_standin" --port 0 --scenario "$scenario" --license "$demo_key" >"$run_dir/rt-server.log" 2>&1 &
+"$rt_standin" --port 0 --scenario "$scenario" --start 600 --license "$demo_key" >"$run_dir/rt-server.log" 2>&1 &
 rt_pid=$!
 trap 'kill $standin_pid $rt_pid 2>/dev/null || true' EXIT
 for _ in $(seq 50); do grep -q "download stand-in at" "$run_dir/server.log" && break; sleep 0.1; done
@@ -56,7 +56,14 @@ set_setting RT_LICENSE "$demo_key"
 
 echo "demo: VORL runs for $duration seconds with its window on Qt's offscreen platform"
 QT_QPA_PLATFORM=offscreen "$vorl" --workdir "$run_dir" --config-dir "$run_dir/config" \
-    --duration "$duration" --window-png "$run_dir/window.png"
+    --duration "$duration" --window-png "$run_dir/window.png" \
+    --sim-trace "$run_dir/sim-trace.jsonl" --sim-map "$run_dir/map.svg"
+
+# What the simulator showed, against the scenario shifted by the play-out delay.
+replay=$(sed -n 's|^replay: scenario second \([0-9.]*\) is Unix time \([0-9.]*\)$|\1 \2|p' "$run_dir/rt-server.log")
+read -r replay_second replay_epoch <<<"$replay"
+"$(dirname "$vorl")/../tools/trace/vorl-trace-check" --scenario "$scenario" --trace "$run_dir/sim-trace.jsonl" \
+    --replay-second "$replay_second" --replay-epoch "$replay_epoch" | tee "$run_dir/trace-check.txt" || true
 
 echo "demo: log at $run_dir/Log.txt, settings at $run_dir/config/parameters.xml, window at $run_dir/window.png"
 grep -E "version up-to-date|program version at web|Authenticated at RT server|Deauth success|Exiting:" "$run_dir/Log.txt" || true

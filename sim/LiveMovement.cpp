@@ -15,6 +15,9 @@ constexpr double kFlarePitch = -4.0 * kPi / 180.0; // nose up in the simulator's
 constexpr double kStandingDeg = 0.00015;           // less movement than this is jitter of a standing aircraft
 constexpr int kHoldingStepCycles = 300;
 constexpr double kNearAirportNm = 10.0;
+constexpr double kMaxCatchUpFactor = 1.1;
+constexpr double kMaxLegSpeedFactor = 1.25;
+constexpr double kMinCatchUpSpeedKt = 20.0;
 
 bool lf_samePosition(const PositionSample& a, const PositionSample& b) {
     return std::abs(a.lat - b.lat) <= kSamePositionDeg && std::abs(a.lon - b.lon) <= kSamePositionDeg;
@@ -220,6 +223,7 @@ void lf_splitLeg(LiveAircraft& a, std::int32_t cycle) {
     mid.airborne = mid.altitude > 0.0 ? 1 : 0;
     mid.stationary = 0;
     mid.playoutTime = static_cast<std::int32_t>(std::lround((static_cast<double>(cycle) + s[1].playoutTime) / 2.0));
+    mid.scheduledDue = static_cast<std::int32_t>(std::lround((static_cast<double>(s[0].scheduledDue) + s[1].scheduledDue) / 2.0));
     s.insert(s.begin() + 1, mid);
 }
 
@@ -352,6 +356,7 @@ PositionSample lf_extrapolated(const LiveAircraft& a) {
         e.airborne = 1;
     }
     e.playoutTime = last.playoutTime + static_cast<std::int32_t>((parked ? 604800.0 : seconds) * kCyclesPerSecond);
+    e.scheduledDue = e.playoutTime;
     return e;
 }
 
@@ -375,6 +380,7 @@ bool lf_endOfStream(LiveAircraft& a, const MovementContext& c) {
         hold.stationary = 1;
         hold.groundSpeed = 0.0;
         hold.playoutTime = std::max(hold.playoutTime, c.cycle) + kHoldingStepCycles;
+        hold.scheduledDue = hold.playoutTime;
         s.push_back(hold);
         a.pendingCourseChange = true;
         return true;
@@ -448,6 +454,51 @@ void lf_takeOffStep(LiveAircraft& a, const MovementContext& c) {
     }
 }
 
+// Cycles the leg to the next sample is planned over. An aircraft behind its schedule (just
+// activated, or after a hold) is not rushed to the sample: it takes at least nine tenths of the
+// time the leg really took and catches up over the following legs. The late allowance bounds how
+// far the schedule may slip.
+int lf_plannedCycles(const LiveAircraft& a, const MovementContext& c) {
+    const auto& s = a.stream;
+    const PositionSample& next = s[1];
+    const int scheduled = gf_legCycles(next.playoutTime, c.cycle);
+    if (next.stationary != 0) return scheduled;
+    // Never faster than a quarter above the reported speed, whatever the schedule says.
+    const double speedKt = std::max({s[0].groundSpeed, next.groundSpeed, kMinCatchUpSpeedKt});
+    const double nm = gf_distanceNm(lf_here(a), {next.lat, next.lon});
+    const int bySpeed = static_cast<int>(std::lround(nm / (speedKt * kMaxLegSpeedFactor) * 3600.0 * kCyclesPerSecond));
+    const int natural = next.scheduledDue - s[0].scheduledDue;
+    const int unhurried = a.pendingCourseChange ? 0 : static_cast<int>(std::lround(natural / kMaxCatchUpFactor));
+    const int latest = std::max(next.playoutTime + a.lateAllowance - c.cycle, scheduled);
+    return std::max({std::clamp(unhurried, scheduled, latest), bySpeed, scheduled});
+}
+
+void lf_touchdown(LiveAircraft& a, SimOutbox* outbox) {
+    const bool removing = a.presence.simState == SimState::RemovingFromSim || a.presence.pendingRemoval;
+    if (a.groundMode || removing || a.takeOffRoll || a.flightState == FlightState::TakeOff) return;
+    if (!a.landing && a.flareStage == 0) {
+        a.groundMode = true;
+        return;
+    }
+    a.pitchDownAfterTouchdown = true;
+    a.landingRoll = true;
+    a.touchdownHeading = a.motion.heading;
+    Config{a, outbox}.spoilers(true);
+    const int slots = gf_phaseRow(a.category).touchdownSlots;
+    a.motion.pitchRate = (a.staticPitch - a.motion.pitch) / slots;
+    a.motion.bankRate = -a.motion.bank / slots;
+    a.motion.altitudeStep = 0.0;
+    a.groundMode = true;
+}
+
+// The simulator tells touchdown only a few times a second, and not at all where its ground and
+// ours differ: an aircraft whose samples are on the ground and that has come down to the ground
+// it knows touches down by itself.
+void lf_touchdownWhenDown(LiveAircraft& a, const MovementContext& c) {
+    if (a.groundMode || std::isnan(a.groundAltitudeFt) || a.stream.empty() || a.stream.front().airborne != 0) return;
+    if (a.motion.altitude <= a.groundAltitudeFt + a.cgHeightFt + 0.5) lf_touchdown(a, c.outbox);
+}
+
 } // namespace
 
 void gf_startTakeOffRoll(LiveAircraft& a, SimOutbox& outbox) {
@@ -478,18 +529,13 @@ bool gf_nextPosMain(LiveAircraft& a, const MovementContext& c) {
         const LatLon to{s[1].lat, s[1].lon};
         a.targetBearing = gf_distanceNm(here, to) > 1e-6 ? lf_bearingRad(here, to) : lf_bearingRad({s[0].lat, s[0].lon}, to);
     }
-    const int n = gf_legCycles(s[1].playoutTime, c.cycle);
+    const int n = lf_plannedCycles(a, c);
+    if (s[1].stationary == 0) s[1].playoutTime = c.cycle + n;
     if (a.groundMode) lf_planGround(a, c, n);
     else lf_planAir(a, c, n);
 
     // The leg may have been split or bent into a curve: plan the steps towards what is next now.
-    PositionSample& next = s[1];
-    if (next.stationary == 0) {
-        std::int32_t due = c.cycle + gf_legCycles(next.playoutTime, c.cycle);
-        if (!a.pendingCourseChange)
-            due = std::clamp(due, next.playoutTime - a.earlyAllowance, std::max(next.playoutTime + a.lateAllowance, c.cycle));
-        next.playoutTime = std::max(due, c.cycle);
-    }
+    const PositionSample& next = s[1];
     const int legCycles = gf_legCycles(next.playoutTime, c.cycle);
     if (next.stationary != 0 || a.curve) {
         a.motion.latStep = a.motion.lonStep = 0.0;
@@ -558,27 +604,13 @@ void gf_stepLiveAircraft(LiveAircraft& a, const MovementContext& c) {
     // An airborne aircraft never sinks into the ground: at the ground it waits for touchdown.
     if (!a.groundMode && !std::isnan(a.groundAltitudeFt)) m.altitude = std::max(m.altitude, a.groundAltitudeFt + a.cgHeightFt);
     gf_wrapPosition(m);
+    lf_touchdownWhenDown(a, c);
 }
 
 void gf_onGroundData(LiveAircraft& a, bool onGround, double groundAltitudeFt, double aboveGroundFt, SimOutbox& outbox) {
     a.aboveGroundFt = aboveGroundFt;
     a.groundAltitudeFt = groundAltitudeFt;
-    const bool removing = a.presence.simState == SimState::RemovingFromSim || a.presence.pendingRemoval;
-    if (onGround && !a.groundMode && !removing && !a.takeOffRoll && a.flightState != FlightState::TakeOff) {
-        if (!a.landing && a.flareStage == 0) {
-            a.groundMode = true;
-        } else {
-            a.pitchDownAfterTouchdown = true;
-            a.landingRoll = true;
-            a.touchdownHeading = a.motion.heading;
-            Config{a, &outbox}.spoilers(true);
-            const int slots = gf_phaseRow(a.category).touchdownSlots;
-            a.motion.pitchRate = (a.staticPitch - a.motion.pitch) / slots;
-            a.motion.bankRate = -a.motion.bank / slots;
-            a.motion.altitudeStep = 0.0;
-            a.groundMode = true;
-        }
-    }
+    if (onGround) lf_touchdown(a, &outbox);
     if (a.groundMode || (a.flightState == FlightState::TakeOff && a.takeOffCountdown > 0))
         a.motion.altitude = groundAltitudeFt + a.cgHeightFt;
 }
@@ -605,7 +637,7 @@ bool lf_checkNewPosDuringLanding(LiveAircraft& a, PositionSample& sample, std::i
             PositionSample restart = s[0];
             restart.lat = a.motion.lat;
             restart.lon = a.motion.lon;
-            restart.playoutTime = cycle + 1;
+            restart.playoutTime = restart.scheduledDue = cycle + 1;
             s[0] = restart;
         }
     } else {
@@ -638,8 +670,10 @@ bool gf_checkExtendingSituations(LiveAircraft& a, PositionSample& sample, std::i
                     return false;
                 const std::int32_t due = sample.playoutTime;
                 const std::int64_t dataTime = sample.dataTime;
+                const std::int32_t scheduled = sample.scheduledDue;
                 sample = last;
                 sample.playoutTime = due;
+                sample.scheduledDue = scheduled;
                 sample.dataTime = dataTime;
                 sample.groundSpeed = 0.0;
                 sample.stationary = 1;

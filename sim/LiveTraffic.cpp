@@ -245,6 +245,11 @@ void LiveTraffic::decodeExisting(LiveAircraft& a, PositionSample sample, std::in
         return;
     }
     if (a.flightState != FlightState::Birth && !gf_checkExtendingSituations(a, sample, cycle)) return;
+    if (a.extrapolationLeft >= 0) {
+        // Real data again: the guesses beyond the one being approached give way to it.
+        while (s.size() > 1) s.pop_back();
+        a.extrapolationLeft = -1;
+    }
     if (sample.airborne == 0 && !s.empty() && s.back().stationary != 0 &&
         std::all_of(s.begin(), s.end(), [](const PositionSample& p) { return p.stationary != 0; })) {
         while (s.size() > 1) s.pop_front();
@@ -290,7 +295,8 @@ bool LiveTraffic::updateLiveAc(LiveAircraft& a, std::int32_t cycle) {
                 break;
             }
             if (a.presence.simState != SimState::Active || a.stream.empty()) break;
-            if (a.stream.front().stationary != 0) a.trueAirspeedKt = 0.0;
+            // An aircraft in the air never stands still, whatever its next sample says.
+            if (a.stream.front().stationary != 0 && a.groundMode) a.trueAirspeedKt = 0.0;
             else gf_stepLiveAircraft(a, context_);
             if (a.presence.objectId != 0) {
                 outbox_.queuePosition(a.presence.objectId, a.output());
@@ -571,7 +577,7 @@ void LiveTraffic::liveryRespawn(LiveAircraft& a) {
         here.lon = a.motion.lon;
         here.altitude = a.groundMode ? 0.0 : a.motion.altitude;
         here.track = gf_radToDeg(a.motion.heading);
-        here.playoutTime = context_.cycle;
+        here.playoutTime = here.scheduledDue = context_.cycle;
         if (a.flightState == FlightState::Parked) {
             here.stationary = 1;
             a.stream.clear();

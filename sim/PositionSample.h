@@ -22,6 +22,9 @@ struct PositionSample {
     double trueHeading = 0.0; // radians
     std::int64_t dataTime = 0;
     std::uint32_t hexId = 0;
+    // The due cycle the feed's timing gave, kept when the movement re-plans `playoutTime`: the
+    // length of a leg as the aircraft really flew it.
+    std::int32_t scheduledDue = 0;
 };
 
 } // namespace vorl

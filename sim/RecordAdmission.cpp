@@ -35,6 +35,7 @@ PositionSample gf_sampleOf(const TrafficRecord& r) {
     s.trueHeading = r.trueHeading;
     s.dataTime = r.dataTime;
     s.hexId = r.hexId;
+    s.scheduledDue = r.playoutTime;
     return s;
 }
 

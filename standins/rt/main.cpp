@@ -1,4 +1,5 @@
 // vorl-rt-standin: a loopback stand-in for the RealTraffic v5 API, replaying a scenario file.
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -66,6 +67,10 @@ int main(int argc, char** argv) {
         std::signal(SIGTERM, lf_onSignal);
         const int bound = server.start(port);
         std::cout << fmt::format("RealTraffic stand-in listening on http://127.0.0.1:{}", bound) << std::endl;
+        // What a trace check needs to line the replay up with the simulator's clock.
+        std::cout << fmt::format("replay: scenario second {:.1f} is Unix time {:.3f}", options.startAtSeconds,
+                                 std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count())
+                  << std::endl;
         server.wait();
         g_server = nullptr;
         return 0;

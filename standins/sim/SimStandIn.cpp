@@ -59,6 +59,9 @@ SimStandIn::SimStandIn(SimStandInConfig config)
     if (config_.communityFolder)
         for (const std::string& title : gf_readInstalledTitles(*config_.communityFolder)) titles_.insert(title);
     startEpoch_ = config_.startEpoch ? *config_.startEpoch : static_cast<std::int64_t>(std::time(nullptr));
+    // The wall clock at trace time 0, so that a trace can be lined up with other recordings.
+    trace({{"event", "Start"},
+           {"epoch", std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count()}});
 }
 
 SimStandIn::~SimStandIn() {
@@ -553,7 +556,7 @@ SimBackend::HRESULT SimStandIn::setDataOnSimObject(HANDLE handle, DWORD defineId
         else if (datum.name == "AIRSPEED TRUE") o.trueAirspeed = value;
     }
     trace({{"call", "SetDataOnSimObject"}, {"define", defineId}, {"objectId", objectId}, {"lat", o.lat},
-           {"lon", o.lon}, {"alt", o.altitudeFt}});
+           {"lon", o.lon}, {"alt", o.altitudeFt}, {"tas", o.trueAirspeed}});
     return kOk;
 }
 

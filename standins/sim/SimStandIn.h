@@ -146,6 +146,7 @@ public:
 
 private:
     static constexpr std::uint32_t kUserObjectId = 1;
+    static constexpr std::uint32_t kFirstAiObjectId = 101;
 
     struct Datum {
         std::string name; // upper case
@@ -194,7 +195,8 @@ private:
     std::map<DWORD, std::vector<DWORD>> groups_;
     std::map<DWORD, PeriodicRequest> periodic_;
     std::map<std::uint32_t, StandInObject> objects_;
-    std::uint32_t nextObjectId_ = kUserObjectId + 1;
+    // The simulator numbers its objects far above the user's, as the real one does.
+    std::uint32_t nextObjectId_ = kFirstAiObjectId;
     std::deque<TrackPoint> userTrack_;
 
     std::chrono::steady_clock::time_point startedAt_;

@@ -1,0 +1,52 @@
+// vorl-trace-check: compares what the simulator stand-in showed with the scenario the RealTraffic
+// stand-in replayed, shifted by the program's play-out delay.
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "tools/trace/TraceCheck.h"
+
+using namespace vorl::tracecheck;
+
+namespace {
+
+void lf_usage() {
+    std::cerr << "usage: vorl-trace-check --scenario FILE --trace FILE --replay-second S --replay-epoch E\n"
+                 "                        [--delay 30] [--ground-ft -11] [--warm-up 90]\n"
+                 "  S and E come from the RealTraffic stand-in's line \"replay: scenario second S is Unix time E\".\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string scenarioPath, tracePath;
+    Alignment alignment;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (i + 1 >= argc) {
+            lf_usage();
+            return 2;
+        }
+        const std::string value = argv[++i];
+        if (arg == "--scenario") scenarioPath = value;
+        else if (arg == "--trace") tracePath = value;
+        else if (arg == "--replay-second") alignment.replaySecond = std::stod(value);
+        else if (arg == "--replay-epoch") alignment.replayEpoch = std::stod(value);
+        else if (arg == "--delay") alignment.playoutDelay = std::stod(value);
+        else if (arg == "--ground-ft") alignment.groundFt = std::stod(value);
+        else if (arg == "--warm-up") alignment.warmUpSeconds = std::stod(value);
+        else {
+            lf_usage();
+            return 2;
+        }
+    }
+    std::ifstream scenario(scenarioPath), trace(tracePath);
+    if (!scenario || !trace || alignment.replayEpoch <= 0.0) {
+        lf_usage();
+        return 2;
+    }
+    const TraceReport report = gf_checkTrace(trace, ScenarioTruth::parse(scenario), alignment);
+    std::cout << gf_reportText(report);
+    return report.teleports == 0 && report.belowGround == 0 && report.duplicateCreations == 0 ? 0 : 1;
+}
