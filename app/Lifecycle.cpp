@@ -13,6 +13,7 @@
 #include "app/DataFiles.h"
 #include "app/FrontEnd.h"
 #include "app/LiveTrafficLink.h"
+#include "app/LiveryStartUp.h"
 #include "app/Parameters.h"
 #include "app/ParkingLink.h"
 #include "app/ProgramContext.h"
@@ -94,6 +95,7 @@ void lf_startUpSteps() {
 
     const unsigned threads = std::thread::hardware_concurrency();
     gf_program().hardwareThreads.store(threads == 0 ? 2 : threads);
+    gf_liveryStartUp();
 
     if (lf_mustStop()) return;
     lf_holdForRealTraffic();
@@ -188,6 +190,7 @@ void lf_closingDown() {
 
     gf_stopSimLink();
     gf_liveTrafficCloseDown();
+    gf_liveryCloseDown();
     gf_parkingCloseDown();
 
     std::error_code ec;

@@ -13,6 +13,7 @@
 #include "app/RealTrafficSession.h"
 #include "app/StatusFigures.h"
 #include "common/Log.h"
+#include "models/FlightIdentity.h"
 #include "models/ModelDatabase.h"
 #include "rt/RtLink.h"
 #include "sim/FlightPlan.h"
@@ -96,11 +97,14 @@ LiveTrafficHooks lf_hooks() {
         const auto& f = gf_liveSources().matchLivery;
         return f ? f(a) : std::nullopt;
     };
-    hooks.liveryFailed = [](const std::string& title) {
+    hooks.liveryFailed = [](const std::string& label, const std::string& title) {
         const auto& f = gf_liveSources().liveryFailed;
-        if (f) f(title);
+        if (f) f(label, title);
     };
     hooks.category = [](std::uint16_t typeIndex) { return gf_modelDatabase().category(typeIndex); };
+    hooks.identity = [](const std::string& callsign, const std::string& registration, std::uint16_t typeIndex) {
+        return gf_flightModelCode(gf_modelDatabase(), callsign, registration, typeIndex);
+    };
     hooks.halfWingspanNm = [](const std::string& type) { return gf_modelDatabase().halfWingspanNm(type); };
     hooks.acceptedType = [](const std::string& type) { return !ModelDatabase::isNonAircraftType(type); };
     hooks.user = lf_user;

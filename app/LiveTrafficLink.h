@@ -12,7 +12,7 @@ class LiveTraffic;
 // The livery matching is connected here when it is present.
 struct LiveSources {
     std::function<std::optional<std::string>(const LiveAircraft& aircraft)> matchLivery;
-    std::function<void(const std::string& title)> liveryFailed;
+    std::function<void(const std::string& label, const std::string& title)> liveryFailed;
 };
 
 LiveSources& gf_liveSources();

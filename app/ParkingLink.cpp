@@ -18,6 +18,7 @@
 #include "app/UserPosition.h"
 #include "common/LatestJobWorker.h"
 #include "common/Log.h"
+#include "models/FlightIdentity.h"
 #include "models/ModelDatabase.h"
 #include "rt/RtLink.h"
 #include "sim/SimHooks.h"
@@ -120,11 +121,9 @@ PlannerWorld lf_world(const NearAirport& airport) {
     };
     world.category = [&db](std::uint16_t type) { return static_cast<int>(db.category(type)); };
     world.identityOf = [&db](const ParkedRecord& record) {
-        ModelCode code = record.code;
-        if (code.typeIndex == 0) code.typeIndex = db.typeIndexOf(record.type);
-        if (code.airlineIndex == 0)
-            code.airlineIndex = db.airlineIndexOf(record.callsign.size() >= 3 ? record.callsign.substr(0, 3) : "PVT");
-        return code;
+        if (record.code.airlineIndex != 0) return record.code;
+        return gf_flightModelCode(db, record.callsign, record.registration,
+                                  record.code.typeIndex != 0 ? record.code.typeIndex : db.typeIndexOf(record.type));
     };
     RtLink* link = gf_rtLink();
     if (link != nullptr && gf_params().MAX_PARK_SEL.value() > 0 &&

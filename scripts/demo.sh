@@ -16,6 +16,11 @@ cp -r "$build_dir/install/." "$run_dir/" 2>/dev/null || true
 sim="$run_dir/appdata/roaming/Microsoft Flight Simulator/Packages"
 mkdir -p "$sim/Community" "$sim/Official" "$run_dir/appdata/local"
 export XDG_CONFIG_HOME="$run_dir/appdata/roaming" XDG_DATA_HOME="$run_dir/appdata/local"
+project=$(readlink -f "$(dirname "$0")/..")
+
+# Made-up AI traffic packages (AIG, FSLTL, IVAO MTL, JF, user-aitraffic) for the scenario's
+# airlines: VORL scans them for liveries, the simulator stand-in creates their titles.
+"$build_dir/tools/aipackages/vorl-aipackages" --fleet "$project/tools/scenario/fleet.json" --out "$sim/Community"
 
 vorl=$(readlink -f "$build_dir/app/vorl")
 standin=$(readlink -f "$build_dir/standins/download/vorl-download-standin")
@@ -24,7 +29,6 @@ scenario=$(readlink -f "$build_dir/scenarios/EHAM.jsonl")
 demo_key=DEMO-KEY
 
 # The download server holds the archived airport files for both simulator versions.
-project=$(readlink -f "$(dirname "$0")/..")
 for simulator in MSFS MSFS2024; do
     mkdir -p "$run_dir/server/$simulator"
     cp -r "$project/data/archive" "$run_dir/server/$simulator/"
@@ -66,4 +70,4 @@ read -r replay_second replay_epoch <<<"$replay"
     --replay-second "$replay_second" --replay-epoch "$replay_epoch" | tee "$run_dir/trace-check.txt" || true
 
 echo "demo: log at $run_dir/Log.txt, settings at $run_dir/config/parameters.xml, window at $run_dir/window.png"
-grep -E "version up-to-date|program version at web|Authenticated at RT server|Deauth success|Exiting:" "$run_dir/Log.txt" || true
+grep -E "liveries read from|livery matching summary|version up-to-date|program version at web|Authenticated at RT server|Deauth success|Exiting:" "$run_dir/Log.txt" || true

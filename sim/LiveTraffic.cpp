@@ -182,7 +182,7 @@ void LiveTraffic::newLiveAircraft(const TrafficRecord& record) {
     a.presence.id = record.hexId;
     a.presence.callsign = record.callsign;
     a.presence.label = gf_liveLabel(record.callsign);
-    a.code = record.code;
+    a.code = hooks_.identity ? hooks_.identity(record.callsign, record.registration, record.code.typeIndex) : record.code;
     a.type = record.type;
     a.registration = record.registration;
     a.origin = record.origin;
@@ -213,6 +213,7 @@ bool LiveTraffic::respawnCheck(LiveAircraft& a, const TrafficRecord& record) {
             a.presence.label = gf_liveLabel(record.callsign);
         }
         if (!record.registration.empty()) a.registration = record.registration;
+        if (hooks_.identity) a.code = hooks_.identity(a.callsign(), a.registration, a.code.typeIndex);
     };
     if (a.presence.simState == SimState::Buffer) {
         takeIdentity();
@@ -566,7 +567,7 @@ void LiveTraffic::onObjectRemoved(std::uint32_t objectId) {
 void LiveTraffic::onCreateFailed(std::uint32_t hexId) {
     LiveAircraft* a = findById(hexId);
     if (a == nullptr) return;
-    if (hooks_.liveryFailed && !a->liveryTitle.empty()) hooks_.liveryFailed(a->liveryTitle);
+    if (hooks_.liveryFailed && !a->liveryTitle.empty()) hooks_.liveryFailed(a->presence.label, a->liveryTitle);
     a->presence.deleteNow = true;
 }
 

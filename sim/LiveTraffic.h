@@ -57,8 +57,10 @@ struct LiveTrafficHooks {
     // The livery title for an aircraft, nothing when no installed livery fits.
     std::function<std::optional<std::string>(const LiveAircraft& aircraft)> matchLivery;
     // A livery the simulator refused to create.
-    std::function<void(const std::string& title)> liveryFailed;
+    std::function<void(const std::string& label, const std::string& title)> liveryFailed;
     std::function<AircraftCategory(std::uint16_t typeIndex)> category;
+    // Airline, operator and cargo role of a flight from its callsign and registration.
+    std::function<ModelCode(const std::string& callsign, const std::string& registration, std::uint16_t typeIndex)> identity;
     std::function<std::optional<double>(const std::string& type)> halfWingspanNm;
     // False for types the model database does not take as traffic (balloons, ground vehicles).
     std::function<bool(const std::string& type)> acceptedType;

@@ -1,7 +1,6 @@
 #include "standins/sim/InstalledTitles.h"
 
-#include <fstream>
-
+#include "common/Charset.h"
 #include "common/Folders.h"
 
 namespace fs = std::filesystem;
@@ -24,9 +23,8 @@ std::vector<std::string> gf_readInstalledTitles(const fs::path& folder) {
     for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
          !ec && it != end; it.increment(ec)) {
         if (!it->is_regular_file(ec) || gf_upperAscii(it->path().filename().string()) != "AIRCRAFT.CFG") continue;
-        std::ifstream in(it->path(), std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) {
+        // Packages ship UTF-16 and ANSI files beside UTF-8 ones, as the simulator accepts them all.
+        for (const std::string& line : gf_readLines(it->path(), 64)) {
             const auto equals = line.find('=');
             if (equals == std::string::npos || gf_upperAscii(lf_trim(line.substr(0, equals))) != "TITLE") continue;
             std::string value = line.substr(equals + 1);

@@ -10,6 +10,7 @@
 
 #include "app/HeadlessFrontEnd.h"
 #include "app/LiveTrafficLink.h"
+#include "tools/aipackages/AiPackages.h"
 #include "app/ProcessEntry.h"
 #include "app/RunControl.h"
 #include "app/ParkingLink.h"
@@ -50,6 +51,7 @@ public:
         vorl::test::installReferenceData(dir.path());
         const auto simulator = vorl::test::makeFakeSimulator(dir.path());
         vorl::test::useFakeSimulator(simulator);
+        vorl::tools::gf_writeAiPackages({VORL_FLEET_FILE, simulator.packages / "Community", 1});
         if (prepare) prepare(dir.path(), simulator);
         rt.writeSettings(dir / "cfg" / "parameters.xml", parameters);
         args_ = {"vorl", "--headless", "--workdir", dir.path().string(), "--config-dir", (dir / "cfg").string()};
@@ -231,21 +233,14 @@ TEST(Lifecycle, ParkedTrafficBecomesStaticAircraftAtTheUsersAirport) {
     fs::copy_file(fs::path(VORL_DATA_FOLDER) / "archive" / "stock" / "EHAM.xml", server / "MSFS" / "archive" / "stock" / "EHAM.xml");
     standin::DownloadServerStandIn download(server.path());
     download.start();
-    gf_parkingSources().staticLivery = [](std::uint16_t, std::uint16_t, const std::string&) {
-        return std::optional<std::string>("Test Static Airliner");
-    };
-    ProgramRun run("<parameter name=\"DOWNLOAD_SERVER_URL\" value=\"" + download.baseUrl() + "\"/>",
-                   [](const fs::path&, const vorl::test::FakeSimulator& sim) {
-                       writeFile(sim.packages / "Community" / "test-airliner" / "SimObjects" / "Airplanes" / "a" / "aircraft.cfg",
-                                 "[fltsim.0]\ntitle=Test Static Airliner\n");
-                   });
+    ProgramRun run("<parameter name=\"DOWNLOAD_SERVER_URL\" value=\"" + download.baseUrl() + "\"/>");
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
     ASSERT_NE(sim, nullptr);
     const auto statics = [&] {
         std::vector<standin::StandInObject> found;
         for (const auto& o : sim->objects())
-            if (o.title == "Test Static Airliner") found.push_back(o);
+            if (o.title.rfind("AIG_B738_KLM_", 0) == 0) found.push_back(o);
         return found;
     };
     ASSERT_TRUE(run.waitFor([&] { return !statics().empty(); })) << run.log();
@@ -255,7 +250,6 @@ TEST(Lifecycle, ParkedTrafficBecomesStaticAircraftAtTheUsersAirport) {
     EXPECT_LT(gf_distanceNm(placed.lat, placed.lon, 52.309876, 4.766069) * 1852.0, 2.0);
     EXPECT_NEAR(gf_radToDeg(placed.heading), 219.3, 2.0);
     EXPECT_EQ(run.close(), 0);
-    gf_parkingSources().staticLivery = nullptr;
     const std::string log = run.log();
     EXPECT_NE(log.find("The park airport is EHAM"), std::string::npos) << log;
     EXPECT_TRUE(fs::exists(run.dir / "airports" / "learned" / "stock" / "EHAM.xml"));
@@ -265,18 +259,14 @@ TEST(Lifecycle, ParkedTrafficBecomesStaticAircraftAtTheUsersAirport) {
 // Live traffic of the EHAM scenario enters the simulator with the livery the matching gives,
 // one object per aircraft, and moves on every frame.
 TEST(Lifecycle, LiveTrafficIsCreatedOncePerAircraftAndMoves) {
-    gf_liveSources().matchLivery = [](const LiveAircraft&) { return std::optional<std::string>("Test Live Airliner"); };
-    ProgramRun run({}, [](const fs::path&, const vorl::test::FakeSimulator& sim) {
-        writeFile(sim.packages / "Community" / "test-live" / "SimObjects" / "Airplanes" / "a" / "aircraft.cfg",
-                  "[fltsim.0]\ntitle=Test Live Airliner\n");
-    });
+    ProgramRun run;
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
     ASSERT_NE(sim, nullptr);
     const auto live = [&] {
         std::map<std::uint32_t, standin::StandInObject> found;
         for (const auto& o : sim->objects())
-            if (o.title == "Test Live Airliner") found.emplace(o.id, o);
+            if (o.title.rfind("AIG_B738_KLM_", 0) == 0) found.emplace(o.id, o);
         return found;
     };
     ASSERT_TRUE(run.waitFor([&] { return live().size() >= 3; }, 60s)) << run.log();
@@ -292,6 +282,5 @@ TEST(Lifecycle, LiveTrafficIsCreatedOncePerAircraftAndMoves) {
     }
     EXPECT_GE(moved, 1u);
     EXPECT_EQ(run.close(), 0);
-    gf_liveSources().matchLivery = nullptr;
     EXPECT_NE(run.log().find("live aircraft created"), std::string::npos);
 }

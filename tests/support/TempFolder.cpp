@@ -51,6 +51,9 @@ FakeSimulator makeFakeSimulator(const fs::path& folder, bool msfs2020) {
     fs::create_directories(sim.packages / "Community");
     fs::create_directories(sim.packages / (msfs2020 ? "Official" : "Official2024"));
     fs::create_directories(sim.local);
+    // One AI package, so that the livery scan of a start-up finds something to read.
+    writeFile(sim.packages / "Community" / "user-aitraffic-test" / "SimObjects" / "Airplanes" / "b738" / "aircraft.cfg",
+              "[General]\nicao_type_designator=B738\n[fltsim.0]\ntitle=Test KLM 737\nicao_airline=KLM\n");
     return sim;
 }
 

@@ -1,0 +1,328 @@
+// The livery scan over a made-up installation of AI packages, and the matching that picks a
+// livery from the catalogue for live and parked aircraft.
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "common/Log.h"
+#include "common/UserErrorException.h"
+#include "models/DbaseReader.h"
+#include "models/LiveryCatalogue.h"
+#include "models/LiveryScan.h"
+#include "models/Regcodes.h"
+#include "tests/support/TempFolder.h"
+#include "tools/aipackages/AiPackages.h"
+
+namespace fs = std::filesystem;
+using namespace vorl;
+using vorl::test::readFile;
+using vorl::test::TempFolder;
+using vorl::test::writeFile;
+
+namespace {
+
+ModelDatabase& shippedDatabase() {
+    static ModelDatabase db;
+    static const bool read = [] {
+        gf_readDbaseXml(fs::path(VORL_DATA_FOLDER) / "dbase.xml", db);
+        return true;
+    }();
+    (void)read;
+    return db;
+}
+
+class Installation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Log::instance().open(folder / "log.txt");
+        fs::create_directories(folder / "Packages" / "Official");
+        summary = tools::gf_writeAiPackages({VORL_FLEET_FILE, folder / "Packages" / "Community", 1});
+        settings.selector = gf_parsePackageSelector("AIG, FSLTL, JF, MTL");
+        settings.packagesPath = folder / "Packages";
+        settings.result = folder / "LiveriesScanned.xml";
+        settings.problemsFolder = folder.path();
+        settings.version = "1.2.3";
+        settings.status = [this](const std::string& text) { statuses.push_back(text); };
+    }
+    void TearDown() override { Log::instance().close(); }
+    std::string log() {
+        Log::instance().close();
+        const std::string text = readFile(folder / "log.txt");
+        Log::instance().open(folder / "log.txt");
+        return text;
+    }
+    static const LiveryData* find(const LiveryScanResult& r, const std::string& title) {
+        const auto it = std::find_if(r.liveries.begin(), r.liveries.end(), [&](const LiveryData& l) { return l.title == title; });
+        return it == r.liveries.end() ? nullptr : &*it;
+    }
+
+    TempFolder folder;
+    tools::AiPackagesSummary summary;
+    LiveryScanSettings settings;
+    std::vector<std::string> statuses;
+};
+
+} // namespace
+
+TEST_F(Installation, AutomaticScanReadsEveryPackageAndReportsTheBrokenFiles) {
+    const LiveryScanResult r = gf_scanLiveries(settings, shippedDatabase());
+    const std::string text = log();
+
+    for (const char* kind : {"AIG", "FSLTL", "IVAO_MTL", "JF", "user-aitraffic"})
+        EXPECT_NE(text.find(fmt::format("Automatic {} scan found folder: '", kind)), std::string::npos) << kind;
+    // Converted copies and publishers' vehicles are no liveries.
+    EXPECT_EQ(find(r, "Converted KLM 737"), nullptr);
+    EXPECT_EQ(find(r, "Pushback tug"), nullptr);
+
+    const LiveryData* klm = find(r, "AIG_B738_KLM_1");
+    ASSERT_NE(klm, nullptr);
+    EXPECT_EQ(klm->airline, "KLM");
+    EXPECT_EQ(klm->model, "B738");
+    EXPECT_FALSE(klm->registration.empty());
+    EXPECT_EQ(klm->priority, 0);
+    // The IVAO packages name the model in the folder; their parking types make them cargo.
+    const LiveryData* mph = find(r, "IVAO_B744_MPH_1");
+    ASSERT_NE(mph, nullptr);
+    EXPECT_EQ(mph->model, "B744");
+    EXPECT_TRUE(mph->cargo);
+    EXPECT_EQ(find(r, "FSLTL_B738_ZZZ_1")->airline, "ZZZ");
+    // A UTF-16 file reads like any other; liveries without airline are private.
+    ASSERT_NE(find(r, "C172 Club 1"), nullptr);
+    EXPECT_EQ(find(r, "C172 Club 1")->airline, "PVT");
+    EXPECT_EQ(find(r, "R44 PH-HBR")->registration, "PH-HBR");
+    // A heavy without airline is of no use; a repeated title is kept once.
+    EXPECT_EQ(find(r, "User 747 no airline"), nullptr);
+    EXPECT_NE(text.find("'User 747 no airline'"), std::string::npos);
+    EXPECT_EQ(find(r, "User KLM 737 Sunset")->airline, "KLM");
+    EXPECT_NE(text.find("title 'User KLM 737 Sunset' already exists"), std::string::npos);
+
+    EXPECT_EQ(r.incompleteSections, 1u);
+    EXPECT_EQ(r.filesWithoutSections, 1u);
+    EXPECT_NE(text.find("\nErrors:"), std::string::npos);
+    EXPECT_TRUE(fs::exists(folder / "IncompleFltsimSections.txt"));
+    EXPECT_TRUE(fs::exists(folder / "AircraftCfgWithNoFltsimSection.txt"));
+    EXPECT_FALSE(statuses.empty());
+    EXPECT_NE(statuses.back().find(" files"), std::string::npos) << statuses.back();
+
+    // What was written reads back the same.
+    const auto read = gf_readLiveriesScanned(settings.result);
+    ASSERT_EQ(read.size(), r.liveries.size());
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        EXPECT_EQ(read[i].title, r.liveries[i].title);
+        EXPECT_EQ(read[i].airline, r.liveries[i].airline);
+        EXPECT_EQ(read[i].model, r.liveries[i].model);
+        EXPECT_EQ(read[i].registration, r.liveries[i].registration);
+        EXPECT_EQ(read[i].cargo, r.liveries[i].cargo);
+    }
+}
+
+TEST_F(Installation, SelectionAndModeDecideWhichFoldersAreScanned) {
+    settings.selector = gf_parsePackageSelector("MTL");
+    const auto folders = gf_liveryFolders(settings);
+    ASSERT_EQ(folders.size(), 2u);
+    EXPECT_EQ(folders[0].filename(), "IVAO_MTL");
+    EXPECT_EQ(folders[1].filename(), "user-aitraffic-liveries");
+
+    EXPECT_TRUE(gf_parsePackageSelector("AIG, AIG").empty());
+    EXPECT_TRUE(gf_parsePackageSelector("XYZ").empty());
+    EXPECT_EQ(gf_parsePackageSelector("FSLTL, AIG"), (std::vector<std::string>{"FSLTL", "AIG"}));
+
+    settings.packagesPath = folder / "nothing";
+    try {
+        gf_liveryFolders(settings);
+        FAIL() << "an installation without packages must stop the scan";
+    } catch (const UserErrorException& e) {
+        EXPECT_EQ(e.code(), 43);
+    }
+
+    settings.automatic = false;
+    settings.manualFolders[3] = (folder / "missing").string();
+    try {
+        gf_liveryFolders(settings);
+        FAIL();
+    } catch (const UserErrorException& e) {
+        EXPECT_EQ(e.message(), "the path pointed to by parameter 'lfolder3' does not exist, see Log.txt!");
+    }
+    settings.manualFolders[3] = (folder / "Packages" / "Community" / "IVAO_MTL").string();
+    settings.manualFolders[5] = (folder / "Packages" / "Community" / "justflight-aircraft-traffic-fleet").string();
+    const auto manual = gf_scanLiveries(settings, shippedDatabase());
+    std::set<std::string> airlines;
+    for (const auto& l : manual.liveries) airlines.insert(l.airline);
+    EXPECT_EQ(airlines, (std::set<std::string>{"MPH", "CLX", "EJU"}));
+}
+
+TEST_F(Installation, PrioritizedScanKeepsOnlyTheBestPackagePerAirlineAndModel) {
+    writeFile(folder / "Packages" / "Community" / "user-aitraffic-liveries" / "SimObjects" / "Airplanes" / "klm" / "aircraft.cfg",
+              "[General]\nicao_type_designator=B738\n[fltsim.0]\ntitle=User KLM 737 Orange\nicao_airline=KLM\n");
+    writeFile(folder / "Packages" / "Community" / "user-aitraffic-liveries" / "SimObjects" / "Airplanes" / "klm2" / "aircraft.cfg",
+              "[General]\nicao_type_designator=B78X\n[fltsim.0]\ntitle=User KLM 787-10\nicao_airline=KLM\n");
+    settings.prioritize = true;
+    const auto r = gf_scanLiveries(settings, shippedDatabase());
+    EXPECT_EQ(find(r, "User KLM 737 Orange"), nullptr) << "AIG has KLM 737s";
+    EXPECT_NE(find(r, "AIG_B738_KLM_2"), nullptr);
+    EXPECT_NE(find(r, "User KLM 787-10"), nullptr) << "nobody else has a KLM 787-10";
+}
+
+namespace {
+
+class Matching : public ::testing::Test {
+protected:
+    void SetUp() override { Log::instance().open(folder / "log.txt"); }
+    void TearDown() override { Log::instance().close(); }
+
+    static LiveryData livery(const std::string& title, const std::string& airline, const std::string& model,
+                             bool cargo = false, const std::string& registration = {}, const std::string& op = {}) {
+        LiveryData l;
+        l.title = title;
+        l.airline = airline;
+        l.model = model;
+        l.cargo = cargo;
+        l.registration = registration;
+        l.operatorCode = op;
+        return l;
+    }
+    LiveryQuery aircraft(const std::string& airline, const std::string& type, bool cargo = false,
+                         const std::string& registration = {}, const std::string& op = {}) {
+        LiveryQuery q;
+        q.code.airlineIndex = db.airlineIndexOf(airline);
+        q.code.operatorIndex = op.empty() ? 0 : db.airlineIndexOf(op);
+        q.code.typeIndex = db.typeIndexOf(type);
+        q.code.cargo = cargo ? 1 : 0;
+        q.category = db.category(q.code.typeIndex);
+        q.registration = registration;
+        q.label = airline + type;
+        q.callsign = airline + "1";
+        return q;
+    }
+    std::string titleOf(const LiveryQuery& q, int depth = 4, int* step = nullptr) {
+        const auto choice = catalogue.matchLive(q, depth);
+        if (step != nullptr) *step = choice ? choice->step : -1;
+        return choice ? choice->title : std::string();
+    }
+
+    TempFolder folder;
+    ModelDatabase& db = shippedDatabase();
+    LiveryCatalogue catalogue{db};
+};
+
+} // namespace
+
+TEST_F(Matching, StepsGoFromTheAircraftsOwnLiveryToUnbrandedOnes) {
+    RegistrationLiveries regs;
+    regs.titleByRegistration["PH-BXA"] = "KLM 737 Orange Pride";
+    catalogue.build({livery("KLM 737 Orange Pride", "KLM", "B738", false, "PH-BXA"), livery("KLM 737", "KLM", "B738"),
+                     livery("KLM 787-9", "KLM", "B789"), livery("Generic 777", "ZZZ", "B772"),
+                     livery("Private Cessna", "PVT", "C172", false, "PH-ABC"), livery("Generic Cessna", "ZZZ", "C172")},
+                    regs);
+    int step = -1;
+    // Depth 1 knows registration-specific liveries only.
+    EXPECT_EQ(titleOf(aircraft("KLM", "B738", false, "PH-BXA"), 1, &step), "KLM 737 Orange Pride");
+    EXPECT_EQ(step, 1);
+    EXPECT_EQ(titleOf(aircraft("KLM", "B738", false, "PH-BXB"), 1), "");
+    EXPECT_EQ(titleOf(aircraft("KLM", "B738", false, "PH-BXB"), 2, &step).substr(0, 7), "KLM 737");
+    EXPECT_EQ(step, 2);
+    // A cargo flight may wear a passenger livery, a 787-10 the airline's 787-9.
+    EXPECT_EQ(titleOf(aircraft("KLM", "B789", true), 2, &step), "KLM 787-9");
+    EXPECT_EQ(titleOf(aircraft("KLM", "B78X"), 2), "");
+    EXPECT_EQ(titleOf(aircraft("KLM", "B78X"), 3, &step), "KLM 787-9");
+    EXPECT_EQ(step, 3);
+    // Unbranded liveries only at the deepest matching.
+    EXPECT_EQ(titleOf(aircraft("KLM", "B772"), 3), "");
+    EXPECT_EQ(titleOf(aircraft("KLM", "B772"), 4, &step), "Generic 777");
+    EXPECT_EQ(step, 4);
+    // Private aircraft: unbranded first, then the private liveries of their country.
+    EXPECT_EQ(titleOf(aircraft("PVT", "C172", false, "PH-XYZ"), 2, &step), "Generic Cessna");
+    EXPECT_EQ(step, 4);
+    // A light type nobody has: a random unbranded light aircraft.
+    EXPECT_EQ(titleOf(aircraft("PVT", "DR40", false, "F-GXYZ"), 4, &step), "Generic Cessna");
+    EXPECT_EQ(step, 6);
+
+    const auto counts = catalogue.matchesAtStep();
+    EXPECT_EQ(counts[1], 1u);
+    EXPECT_EQ(counts[3], 1u);
+    EXPECT_EQ(counts[6], 1u);
+    catalogue.logSummary();
+    Log::instance().close();
+    const std::string text = readFile(folder / "log.txt");
+    EXPECT_NE(text.find("          KLMB78X =3= KLM 787-9"), std::string::npos) << text;
+    EXPECT_NE(text.find("Matches at step: \n  0: 0\n  1: 1\n"), std::string::npos) << text;
+}
+
+TEST_F(Matching, SpecialAndRefusedLiveriesAreAvoided) {
+    RegistrationLiveries regs;
+    regs.titleByRegistration["PH-BHA"] = "KLM 787 Special";
+    regs.specialRegistrations.insert("PH-BHA");
+    regs.specialTitles.insert("KLM 787 Special");
+    regs.titleByRegistration["PH-BHB"] = "KLM 787 Own";
+    catalogue.build({livery("KLM 787 Special", "KLM", "B789"), livery("KLM 787", "KLM", "B789"), livery("KLM 787 Own", "KLM", "B789")},
+                    regs);
+    for (int i = 0; i < 50; ++i) EXPECT_NE(titleOf(aircraft("KLM", "B789", false, "PH-BHC")), "KLM 787 Special");
+    int step = -1;
+    EXPECT_EQ(titleOf(aircraft("KLM", "B789", false, "PH-BHA"), 4, &step), "KLM 787 Special");
+    EXPECT_EQ(step, 0);
+    // A refused title is never chosen again, not even for its own aircraft.
+    EXPECT_EQ(catalogue.addFailedTitle("KLM 787 Own"), 1u);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(titleOf(aircraft("KLM", "B789", false, "PH-BHB"), 4, &step), "KLM 787");
+        EXPECT_EQ(step, 2);
+    }
+}
+
+TEST_F(Matching, OperatorFlightsPreferTheBrandTheyFlyFor) {
+    catalogue.build({livery("SkyWest CRJ900 Delta Connection", "SKW", "CRJ9"), livery("SkyWest CRJ900 United Express", "SKW", "CRJ9"),
+                     livery("SkyWest CRJ900", "SKW", "CRJ9"), livery("United CRJ900", "UAL", "CRJ9"),
+                     livery("KLM Cityhopper E190 for KLM", "KLM", "E190", false, {}, "KLC")},
+                    {});
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(titleOf(aircraft("UAL", "CRJ9", false, {}, "SKW")), "SkyWest CRJ900 United Express");
+    EXPECT_EQ(titleOf(aircraft("KLM", "E190", false, {}, "KLC")), "KLM Cityhopper E190 for KLM");
+    // Parked aircraft that already carry a title keep it.
+    const auto kept = catalogue.matchParked(aircraft("DAL", "CRJ9"), "Own title", 4);
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(kept->title, "Own title");
+    EXPECT_EQ(catalogue.matchesAtStep()[2], 21u) << "parked aircraft do not count";
+}
+
+TEST(Regcodes, UserFilesWinOverTheShippedOnesAndMarkSpecialLiveries) {
+    TempFolder folder;
+    Log::instance().open(folder / "log.txt");
+    writeFile(folder / "aig.xml", R"(<root><aig><l t="AIG KLM 1" r="PH-BXA"/><l t="AIG KLM 2" r="PH-BXB" s="1"/></aig></root>)");
+    writeFile(folder / "my_regcodes" / "mine.TXT", "Mine KLM 1;PH-BXA\nshort\nMine Special;PH-BXC;#\nBad title;X\n");
+    RegcodeSources sources;
+    sources.sources.push_back(gf_readAigRegcodes(folder / "aig.xml"));
+    bool failed = false;
+    sources.sources.push_back(gf_readUserRegcodes(folder / "my_regcodes", failed));
+    EXPECT_TRUE(failed) << "a code of invalid length is reported";
+    sources.offlineReport = folder / "OfflineRegcodes.txt";
+    sources.clashReport = folder / "errors" / "clashes.txt";
+    const std::vector<LiveryData> liveries = {LiveryData{"Inline KLM", "KLM", "B738", "", "PH-BXA"},
+                                              LiveryData{"Inline KLM 4", "KLM", "B738", "", "PH-BXD"}};
+    const auto merged = gf_mergeRegcodes(sources, liveries);
+    Log::instance().close();
+
+    EXPECT_EQ(merged.titleByRegistration.at("PH-BXA"), "Mine KLM 1");
+    EXPECT_EQ(merged.titleByRegistration.at("PH-BXD"), "Inline KLM 4");
+    EXPECT_EQ(merged.specialTitles, (std::unordered_set<std::string>{"AIG KLM 2", "Mine Special"}));
+    EXPECT_EQ(readFile(folder / "OfflineRegcodes.txt"), "   regcode PH-BXA for 'Mine KLM 1', instead of the same for 'AIG KLM 1'\n");
+    EXPECT_NE(readFile(folder / "errors" / "clashes.txt").find("PH-BXA 'Inline KLM' => already in use by 'Mine KLM 1'"),
+              std::string::npos);
+    EXPECT_THROW(gf_readAigRegcodes(folder / "missing.xml"), std::runtime_error);
+}
+
+TEST(LiveriesScanned, AnElementWithoutItsRequiredAttributesStopsTheStartUp) {
+    TempFolder folder;
+    Log::instance().open(folder / "log.txt");
+    writeFile(folder / "l.xml", R"(<root><liveries><livery a="KLM" t="KLM 737"/></liveries></root>)");
+    try {
+        gf_readLiveriesScanned(folder / "l.xml");
+        FAIL();
+    } catch (const UserErrorException& e) {
+        EXPECT_EQ(e.message(), "Missing required attribute 'm' in <livery>");
+    }
+    writeFile(folder / "empty.xml", "<root><other/></root>");
+    EXPECT_TRUE(gf_readLiveriesScanned(folder / "empty.xml").empty());
+    Log::instance().close();
+    EXPECT_NE(readFile(folder / "log.txt").find("does not contain a <liveries> section"), std::string::npos);
+}
