@@ -52,6 +52,8 @@ void lf_scan() {
     s.version = gf_versionText();
     s.threads = gf_program().hardwareThreads.load();
     s.status = [](const std::string& text) { gf_status().setStatus(text, false); };
+    bool failed = false;
+    s.excludedTitles = gf_readDontUseTitles(gf_paths().input / "DontUseTitles.txt", gf_paths().input / "dont_use", failed);
     gf_scanLiveries(s, gf_modelDatabase());
 }
 

@@ -186,7 +186,8 @@ bool lf_validCode(std::string_view text) {
 // Turns parsed files into liveries, collecting the problems of the scan.
 class SectionProcessor {
 public:
-    SectionProcessor(ModelDatabase& db, LiveryScanResult& result) : db_(db), result_(result) {}
+    SectionProcessor(ModelDatabase& db, LiveryScanResult& result, const std::unordered_set<std::string>& excluded)
+        : db_(db), result_(result), excluded_(excluded) {}
 
     std::size_t addFile(const FileScan& file, int priority) {
         ++result_.files;
@@ -261,7 +262,7 @@ private:
         const std::string title(gf_trimmed(written));
         if (title != written) logLine("removed spaces around title '{}' --> '{}'", written, title);
         if (title.find("PMDG 737") != std::string::npos || title.find("FenixA320") != std::string::npos ||
-            title.find("Fictional") != std::string::npos)
+            title.find("Fictional") != std::string::npos || excluded_.count(title) != 0)
             return false;
         if (!titles_.insert(title).second) {
             logLine("{} {} title '{}' already exists", where, section.number, title);
@@ -353,6 +354,7 @@ private:
 
     ModelDatabase& db_;
     LiveryScanResult& result_;
+    const std::unordered_set<std::string>& excluded_;
     std::unordered_set<std::string> titles_;
     std::set<std::string> invalidAirlines_, invalidModels_;
     std::vector<std::string> fixes_, invalidFiles_, incomplete_, noSections_;
@@ -480,7 +482,7 @@ LiveryScanResult gf_scanLiveries(const LiveryScanSettings& settings, ModelDataba
     lf_removePreviousProblemLists(settings.problemsFolder);
 
     LiveryScanResult result;
-    SectionProcessor processor(database, result);
+    SectionProcessor processor(database, result, settings.excludedTitles);
     std::size_t total = 0;
     for (std::size_t i = 0; i < folders.size(); ++i) {
         const fs::path& folder = folders[i];

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "models/LiveryData.h"
@@ -23,6 +24,7 @@ struct LiveryScanSettings {
     std::filesystem::path problemsFolder;      // where the problem lists go
     std::string version;                       // "{}.{}.{}" of the program
     unsigned threads = 2;
+    std::unordered_set<std::string> excludedTitles; // the user's "don't use" titles
     // Progress ("files done / total") and messages for the user.
     std::function<void(const std::string&)> status;
 };

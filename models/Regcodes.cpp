@@ -91,6 +91,42 @@ std::vector<RegcodeEntry> gf_readUserRegcodes(const fs::path& folder, bool& fail
     return entries;
 }
 
+std::unordered_set<std::string> gf_readDontUseTitles(const fs::path& file, const fs::path& folder, bool& failed) {
+    std::unordered_set<std::string> titles;
+    auto readOne = [&](const fs::path& path) {
+        std::size_t read = 0;
+        const auto lines = gf_readLines(path, 64);
+        if (lines.size() == 1 && lines.front() == "open_failed") {
+            logLine("There were errors in processing the file '{}', see the Log.txt", path.string());
+            failed = true;
+            return read;
+        }
+        for (const std::string& line : lines) {
+            const std::string title(gf_trimmed(line));
+            if (!title.empty() && titles.insert(title).second) ++read;
+        }
+        return read;
+    };
+    std::error_code ec;
+    if (fs::is_regular_file(file, ec)) {
+        const std::size_t n = readOne(file);
+        logLine("{:5} don't use title{} read", n, lf_plural(n));
+    }
+    if (fs::is_directory(folder, ec)) {
+        std::size_t n = 0;
+        try {
+            for (const auto& entry : fs::directory_iterator(folder))
+                if (entry.is_regular_file() && gf_lowerCase(entry.path().extension().string()) == ".txt") n += readOne(entry.path());
+        } catch (const std::exception& e) {
+            logLine("There were errors in processing the regcode files in folder '{}', see the Log.txt", folder.string());
+            logLine("exception: {}", e.what());
+            failed = true;
+        }
+        logLine("{:5} don't use title{} read from files in {}", n, lf_plural(n), folder.string());
+    }
+    return titles;
+}
+
 RegistrationLiveries gf_mergeRegcodes(const RegcodeSources& input, const std::vector<LiveryData>& liveries) {
     RegistrationLiveries out;
     std::vector<std::string> report;

@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "models/LiveryCatalogue.h"
@@ -21,6 +22,11 @@ std::vector<RegcodeEntry> gf_readAigRegcodes(const std::filesystem::path& path);
 // The user's *.txt files: "title;registration[;#]" per line, "#" marking a special livery.
 // `failed` is set when a file or the folder could not be read.
 std::vector<RegcodeEntry> gf_readUserRegcodes(const std::filesystem::path& folder, bool& failed);
+
+// Titles the user never wants to see: one per line, in `file` and in the *.txt files of
+// `folder` (both optional). `failed` is set when one could not be read.
+std::unordered_set<std::string> gf_readDontUseTitles(const std::filesystem::path& file, const std::filesystem::path& folder,
+                                                     bool& failed);
 
 struct RegcodeSources {
     std::vector<std::vector<RegcodeEntry>> sources; // in merging order: later ones win

@@ -160,7 +160,12 @@ TEST_F(Installation, PrioritizedScanKeepsOnlyTheBestPackagePerAirlineAndModel) {
     writeFile(folder / "Packages" / "Community" / "user-aitraffic-liveries" / "SimObjects" / "Airplanes" / "klm2" / "aircraft.cfg",
               "[General]\nicao_type_designator=B78X\n[fltsim.0]\ntitle=User KLM 787-10\nicao_airline=KLM\n");
     settings.prioritize = true;
+    writeFile(folder / "dont_use" / "mine.txt", "AIG_B738_KLM_1\n\n");
+    bool failed = false;
+    settings.excludedTitles = gf_readDontUseTitles(folder / "DontUseTitles.txt", folder / "dont_use", failed);
+    EXPECT_FALSE(failed);
     const auto r = gf_scanLiveries(settings, shippedDatabase());
+    EXPECT_EQ(find(r, "AIG_B738_KLM_1"), nullptr) << "the user does not want it";
     EXPECT_EQ(find(r, "User KLM 737 Orange"), nullptr) << "AIG has KLM 737s";
     EXPECT_NE(find(r, "AIG_B738_KLM_2"), nullptr);
     EXPECT_NE(find(r, "User KLM 787-10"), nullptr) << "nobody else has a KLM 787-10";

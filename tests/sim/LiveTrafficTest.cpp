@@ -1,0 +1,160 @@
+// Live aircraft from traffic records to objects of the simulator stand-in: admission of
+// records, the buffer rule, the livery, creation, movement and the limits.
+#include <cmath>
+#include <map>
+#include <string>
+
+#include "SimTestSupport.h"
+#include "common/Geodesy.h"
+#include "sim/LiveTraffic.h"
+#include "sim/SimInbox.h"
+
+using namespace vorl;
+using namespace vorl::test;
+
+namespace {
+
+constexpr double kStartLat = 52.45; // well north of Schiphol, clear of the user
+constexpr double kStartLon = 4.70;
+// Records arrive this long before they are due, as the feed's records do before their play-out.
+constexpr int kPlayoutDelaySeconds = 5;
+
+class LiveTrafficTest : public SimLinkTest {
+protected:
+    LiveTrafficHooks makeHooks() {
+        LiveTrafficHooks h;
+        h.settings = [this] { return settings; };
+        h.matchLivery = [this](const LiveAircraft& a) -> std::optional<std::string> {
+            ++matchCalls[a.callsign().substr(0, 3)];
+            if (a.callsign().rfind("NOL", 0) == 0) return std::nullopt;
+            return kA320Title;
+        };
+        h.category = [](std::uint16_t) { return AircraftCategory::Large; };
+        h.identity = [](const std::string&, const std::string&, std::uint16_t type) {
+            ModelCode code;
+            code.airlineIndex = 7;
+            code.typeIndex = type;
+            return code;
+        };
+        return h;
+    }
+
+    // A record `second` seconds into the flight, flying north at `speedKt` with a gentle weave,
+    // so that no record merely continues a straight line.
+    static TrafficRecord record(std::uint32_t hex, const std::string& callsign, int second, double speedKt = 110.0) {
+        TrafficRecord r;
+        r.hexId = hex;
+        r.callsign = callsign;
+        r.type = "A320";
+        r.code.typeIndex = 3;
+        r.registration = "PH-TST";
+        r.lat = kStartLat + second * speedKt / 3600.0 / 60.0;
+        r.lon = kStartLon + 0.002 * std::sin(second / 4.0);
+        r.altitude = 3000.0;
+        r.airborne = 1;
+        r.groundSpeed = speedKt;
+        r.trueAirspeed = speedKt;
+        r.track = second % 4 == 0 ? 355.0 : 5.0;
+        r.dataTime = 1'700'000'000 + second;
+        r.playoutTime = (second + kPlayoutDelaySeconds) * 100;
+        return r;
+    }
+
+    void feed(LiveTraffic& traffic, std::vector<TrafficRecord> records) { traffic.addRecords(records); }
+
+    // Main-loop cycles of 10 ms against simulator frames, the simulator's answers handed back.
+    void run(LiveTraffic& traffic, int count) {
+        for (int i = 0; i < count; ++i, ++clock) {
+            traffic.admit(clock);
+            traffic.update(clock);
+            cycle();
+            for (const SimMessage& m : gf_simInbox().drain()) traffic.onMessage(m);
+        }
+    }
+
+    std::vector<standin::StandInObject> liveObjects() const {
+        std::vector<standin::StandInObject> found;
+        for (const auto& o : standIn->objects())
+            if (o.title == kA320Title) found.push_back(o);
+        return found;
+    }
+
+    LiveTrafficSettings settings;
+    std::map<std::string, int> matchCalls;
+    std::int32_t clock = 0;
+};
+
+} // namespace
+
+TEST_F(LiveTrafficTest, AnAircraftIsCreatedOnceWithItsLiveryAndFollowsItsRecords) {
+    connect();
+    LiveTraffic traffic(gf_simOutbox(), makeHooks());
+    std::vector<TrafficRecord> records;
+    for (int s = 0; s <= 40; s += 4) records.push_back(record(0x484001, "KLM1", s));
+    feed(traffic, records);
+    run(traffic, 1);
+    EXPECT_EQ(traffic.pendingRecords(), records.size() - 2) << "two records are admitted per cycle";
+    run(traffic, 900);
+
+    const auto objects = liveObjects();
+    ASSERT_EQ(objects.size(), 1u);
+    EXPECT_EQ(objects[0].tailNumber, "KLM1");
+    EXPECT_EQ(traffic.createdCount(), 1u);
+    const LiveAircraft* a = traffic.find(0x484001);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->presence.simState, SimState::Active);
+    EXPECT_EQ(a->code.airlineIndex, 7) << "the identity comes from the callsign lookup";
+    EXPECT_EQ(matchCalls["KLM"], 1);
+
+    // Six seconds of play-out: it flew on, close to where its records say it is now.
+    const double latBefore = objects[0].lat;
+    run(traffic, 300);
+    const auto after = liveObjects();
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_GT(after[0].lat, latBefore);
+    const TrafficRecord due = record(0x484001, "KLM1", clock / 100 - kPlayoutDelaySeconds);
+    EXPECT_LT(gf_distanceNm(after[0].lat, after[0].lon, due.lat, due.lon), 0.3);
+}
+
+TEST_F(LiveTrafficTest, RecordsThatAddOnlyNoiseAreDropped) {
+    connect();
+    LiveTraffic traffic(gf_simOutbox(), makeHooks());
+    std::vector<TrafficRecord> records{record(0x484002, "KLM2", 0), record(0x484002, "KLM2", 4)};
+    TrafficRecord tooSoon = record(0x484002, "KLM2", 4);
+    tooSoon.dataTime = records.back().dataTime; // the same second again
+    TrafficRecord glitch = record(0x484002, "KLM2", 8);
+    glitch.groundSpeed = 9.0; // a tenth of the speed before: a feed glitch
+    records.push_back(tooSoon);
+    records.push_back(glitch);
+    records.push_back(record(0x484002, "KLM2", 12));
+    feed(traffic, records);
+    run(traffic, 4);
+    const LiveAircraft* a = traffic.find(0x484002);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->stream.size(), 3u);
+}
+
+TEST_F(LiveTrafficTest, AircraftWithoutLiveryOrBeyondTheLimitAreNotCreated) {
+    connect();
+    LiveTraffic traffic(gf_simOutbox(), makeHooks());
+    std::vector<TrafficRecord> records;
+    for (int s = 0; s <= 12; s += 4) {
+        records.push_back(record(0x484010, "NOL10", s));
+        records.push_back(record(0x484011, "NOL11", s));
+    }
+    feed(traffic, records);
+    run(traffic, 800);
+    EXPECT_TRUE(liveObjects().empty());
+    EXPECT_EQ(matchCalls["NOL"], 1) << "one failed match stands for the airline and type";
+    EXPECT_EQ(traffic.find(0x484010), nullptr);
+
+    settings.maxLive = 0;
+    LiveTraffic limited(gf_simOutbox(), makeHooks());
+    limited.refresh();
+    records.clear();
+    for (int s = 0; s <= 12; s += 4) records.push_back(record(0x484020, "KLM20", s + clock / 100));
+    feed(limited, records);
+    run(limited, 800);
+    EXPECT_TRUE(liveObjects().empty());
+    EXPECT_EQ(limited.createdCount(), 0u);
+}
