@@ -80,5 +80,7 @@ struct AirportState {
 // The parking-type rule: types 5 and 6 are cargo stands, 1-4 and 14 general-aviation ramps.
 bool gf_isCargoParkingType(int type);
 bool gf_isRampParkingType(int type);
+// Which aircraft categories (0 light .. 5 rotorcraft) a simulator parking type takes.
+bool gf_parkingTypeAccepts(int type, int category);
 
 } // namespace vorl

@@ -78,6 +78,27 @@ void lf_writeSettings(pugi::xml_node parameters, const ParkingSettings& s) {
 
 int gf_maxFitFromHours(double hours) { return static_cast<int>(std::lround(2.0 * hours)) - 1; }
 bool gf_isCargoParkingType(int type) { return type == 5 || type == 6; }
+
+bool gf_parkingTypeAccepts(int type, int category) {
+    switch (type) {
+    case 1:
+    case 2: return category == 0;
+    case 3: return category == 0 || category == 1 || category == 4;
+    case 4:
+    case 8: return category == 1 || category == 2;
+    case 5:
+    case 6:
+    case 15: return category == 2 || category == 3;
+    case 7: return category == 4;
+    case 9: return category == 2;
+    case 10: return category == 3;
+    case 11: return category == 0 || category == 5;
+    case 12: return true;
+    case 14: return category == 0 || category == 4;
+    default: return false;
+    }
+}
+
 bool gf_isRampParkingType(int type) { return (type >= 1 && type <= 4) || type == 14; }
 
 AirportHeader gf_readAirportHeader(const pugi::xml_node& root) {

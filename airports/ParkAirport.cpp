@@ -228,6 +228,44 @@ std::optional<std::string> ParkAirport::nearestStandName(double lat, double lon,
     return best ? std::optional<std::string>(best->id) : std::nullopt;
 }
 
+LiveStandFind ParkAirport::findLiveStand(LiveStandQuery query) {
+    if (!airport_ || state_.stands.empty()) return {};
+    for (const std::string& id : {reservedStand(), userStand_})
+        if (!id.empty()) query.excludedIds.push_back(id);
+    const LiveStandFind found = gf_searchLiveStand(state_, query);
+    if (found.number != 0 && found.tooSmall) gf_widenStandFor(state_.stands[found.number - 1], query.halfWingspanNm);
+    return found;
+}
+
+const Stand* ParkAirport::stand(std::uint32_t number) const {
+    if (!airport_ || number < 1 || number > state_.stands.size()) return nullptr;
+    return &state_.stands[number - 1];
+}
+
+void ParkAirport::makeWayForLive(std::uint32_t standNumber, const std::string& liveCallsign) {
+    const Stand* target = stand(standNumber);
+    if (target == nullptr) return;
+    const auto inTheWay = [&](std::uint32_t number) {
+        return number == standNumber || std::find(target->adjacent.begin(), target->adjacent.end(), number) != target->adjacent.end();
+    };
+    std::erase_if(planned_, [&](const PlannedPosition& p) { return inTheWay(p.stand); });
+    for (auto it = standing_.begin(); it != standing_.end();) {
+        if (!inTheWay(it->aircraft.stand)) {
+            ++it;
+            continue;
+        }
+        const char* where = it->aircraft.stand == standNumber ? "" : " neighbour";
+        if (it->objectId == 0)
+            logLine("queued {:8}: {:8} {} makes way for{} {} {}", state_.stands[it->aircraft.stand - 1].id, it->aircraft.callsign,
+                    it->aircraft.registration, where, liveCallsign, target->id);
+        else
+            logLine("{:8}: {:8} {} makes way for{} {} {}", state_.stands[it->aircraft.stand - 1].id, it->aircraft.callsign,
+                    it->aircraft.registration, where, liveCallsign, target->id);
+        if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
+        it = standing_.erase(it);
+    }
+}
+
 void ParkAirport::learnLiveAtStand(std::uint32_t standNumber, const LiveAtAirport& aircraft) {
     if (airport_) lf_addRealStandOption(state_, standNumber, aircraft, hooks_.clock ? hooks_.clock() : ParkingClock{});
 }

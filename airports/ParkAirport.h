@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "airports/AirportFile.h"
+#include "airports/LiveStandSearch.h"
 #include "airports/ParkAirportList.h"
 #include "airports/StaticParkingPlanner.h"
 
@@ -74,6 +75,12 @@ public:
     std::size_t plannedCount() const { return planned_.size(); }
     // The stand nearest to a position within `maxNm`, or nothing.
     std::optional<std::string> nearestStandName(double lat, double lon, double maxNm) const;
+    // The stand a live aircraft parks on (never the user's nor the reserved one); a too-small
+    // stand that is taken grows to the aircraft's size.
+    LiveStandFind findLiveStand(LiveStandQuery query);
+    const Stand* stand(std::uint32_t number) const;
+    // Static aircraft on the stand or a neighbour of it leave, planned ones there are dropped.
+    void makeWayForLive(std::uint32_t standNumber, const std::string& liveCallsign);
     // The live aircraft standing at a stand is learned as a real option of it.
     void learnLiveAtStand(std::uint32_t standNumber, const LiveAtAirport& aircraft);
 

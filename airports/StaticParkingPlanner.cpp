@@ -19,27 +19,6 @@ constexpr double kAlternativeMeters = 85.0;
 constexpr double kWingspanMarginMeters = 1.8;
 constexpr int kRotorcraft = 5;
 
-// Which aircraft categories (0 light .. 5 rotorcraft) a simulator parking type takes.
-bool lf_typeAccepts(int type, int category) {
-    switch (type) {
-    case 1:
-    case 2: return category == 0;
-    case 3: return category == 0 || category == 1 || category == 4;
-    case 4:
-    case 8: return category == 1 || category == 2;
-    case 5:
-    case 6:
-    case 15: return category == 2 || category == 3;
-    case 7: return category == 4;
-    case 9: return category == 2;
-    case 10: return category == 3;
-    case 11: return category == 0 || category == 5;
-    case 12: return true;
-    case 14: return category == 0 || category == 4;
-    default: return false;
-    }
-}
-
 double lf_meters(double lat1, double lon1, double lat2, double lon2) {
     return gf_distanceNm(lat1, lon1, lat2, lon2) * kMetersPerNm;
 }
@@ -100,7 +79,7 @@ std::size_t StaticParkingPlanner::selectedCount() const {
 }
 
 bool StaticParkingPlanner::fits(const Stand& stand, std::uint16_t type, double halfWingspanNm) const {
-    if (stand.type != 0) return lf_typeAccepts(stand.type, world_->category ? world_->category(type) : 2);
+    if (stand.type != 0) return gf_parkingTypeAccepts(stand.type, world_->category ? world_->category(type) : 2);
     return (halfWingspanNm - stand.radius) * kMetersPerNm <= kWingspanMarginMeters;
 }
 

@@ -51,6 +51,7 @@ LiveTrafficSettings lf_settings() {
     s.collisionUserAir = p.COLLISION_USER_AIR.value();
     s.collisionUserGround = p.COLLISION_USER_GND.value();
     s.navLightsWhileParked = p.NAV_LIGHTS_WHILE_PARKED.value();
+    s.straightPushbacksOnly = p.STRAIGHT_PBS_ONLY.value();
     s.liveryChanges = p.GUID_CHANGES.value();
     s.holdingThresholdMeters = p.HOLDING_THRESHOLD_METERS.value();
     s.maxHoldingMinutes = p.MAX_HOLDING_MINUTES.value();
@@ -101,6 +102,7 @@ LiveTrafficHooks lf_hooks() {
         const auto& f = gf_liveSources().liveryFailed;
         if (f) f(label, title);
     };
+    hooks.stands = gf_liveStandHooks();
     hooks.category = [](std::uint16_t typeIndex) { return gf_modelDatabase().category(typeIndex); };
     hooks.identity = [](const std::string& callsign, const std::string& registration, std::uint16_t typeIndex) {
         return gf_flightModelCode(gf_modelDatabase(), callsign, registration, typeIndex);
@@ -148,7 +150,8 @@ void lf_publishSnapshot() {
         entry.callsign = a.callsign();
         entry.registration = a.registration;
         entry.identity = a.code;
-        entry.parked = a.flightState == FlightState::Parked;
+        entry.parked = a.flightState == FlightState::Parked && a.stand.spot.number != 0;
+        entry.stand = a.stand.spot.number;
         entry.lat = a.motion.lat;
         entry.lon = a.motion.lon;
         entry.halfWingspanNm = a.halfWingspanNm;

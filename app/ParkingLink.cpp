@@ -10,6 +10,7 @@
 #include "airports/ClosestAirport.h"
 #include "airports/ClosestStand.h"
 #include "app/AppPaths.h"
+#include "app/LiveTrafficLink.h"
 #include "app/MainLoopHooks.h"
 #include "app/Parameters.h"
 #include "app/RealTrafficSession.h"
@@ -21,6 +22,8 @@
 #include "models/FlightIdentity.h"
 #include "models/ModelDatabase.h"
 #include "rt/RtLink.h"
+#include "sim/LiveAircraft.h"
+#include "sim/LiveTraffic.h"
 #include "sim/SimHooks.h"
 #include "sim/SimOutbox.h"
 #include "sim/SimSession.h"
@@ -269,7 +272,58 @@ ParkingSources lf_airportDatabaseSources() {
     return sources;
 }
 
+StandSpot lf_spotOf(const Stand& stand) {
+    return {stand.number, stand.id, stand.latitude, stand.longitude, stand.heading, stand.radius, stand.cargo, stand.adjacent};
+}
+
+LiveAtAirport lf_liveEntry(const LiveAircraft& a) {
+    LiveAtAirport entry;
+    entry.callsign = a.callsign();
+    entry.registration = a.registration;
+    entry.identity = a.code;
+    entry.stand = a.stand.spot.number;
+    entry.parked = true;
+    entry.lat = a.motion.lat;
+    entry.lon = a.motion.lon;
+    entry.halfWingspanNm = a.halfWingspanNm;
+    return entry;
+}
+
 } // namespace
+
+LiveStandHooks gf_liveStandHooks() {
+    LiveStandHooks hooks;
+    hooks.find = [](const LiveAircraft& a, LatLon at, bool wide) -> StandAnswer {
+        if (!g_run) return {};
+        std::unique_lock lock(g_run->mutex, std::try_to_lock);
+        if (!lock.owns_lock()) return {StandSearch::Busy, {}};
+        LiveStandQuery query{at, a.halfWingspanNm, a.category, wide, a.callsign(), a.registration, a.code, {}};
+        const LiveStandFind found = g_run->park.findLiveStand(std::move(query));
+        const Stand* stand = found.number != 0 ? g_run->park.stand(found.number) : nullptr;
+        if (stand == nullptr) return {};
+        if (found.tooSmall) gf_figures().standChanges.fetch_add(1);
+        return {StandSearch::Found, lf_spotOf(*stand)};
+    };
+    hooks.makeWay = [](const StandSpot& stand, const LiveAircraft& a) {
+        if (!g_run) return;
+        std::lock_guard lock(g_run->mutex);
+        g_run->park.makeWayForLive(stand.number, a.callsign());
+    };
+    hooks.recordUse = [](const StandSpot& stand, const LiveAircraft& a) {
+        if (!g_run) return;
+        std::unique_lock lock(g_run->mutex, std::try_to_lock);
+        if (lock.owns_lock()) g_run->park.learnLiveAtStand(stand.number, lf_liveEntry(a));
+    };
+    hooks.maxParkCheck = [](bool aboutToPark) {
+        if (!g_run) return;
+        std::unique_lock lock(g_run->mutex, std::try_to_lock);
+        if (!lock.owns_lock()) return;
+        g_run->park.maxParkCheck(aboutToPark, [] {
+            if (LiveTraffic* live = gf_liveTraffic()) live->removeLongestParked();
+        });
+    };
+    return hooks;
+}
 
 ParkingSources& gf_parkingSources() {
     static ParkingSources sources = lf_airportDatabaseSources();

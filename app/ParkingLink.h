@@ -4,6 +4,7 @@
 #include <string>
 
 #include "airports/ParkAirport.h"
+#include "sim/StandHooks.h"
 
 namespace vorl {
 
@@ -20,6 +21,10 @@ struct ParkingSources {
 };
 
 ParkingSources& gf_parkingSources();
+
+// The park airport's stands for live parking (main-loop thread); answers "busy" while the
+// parking worker holds the airport.
+LiveStandHooks gf_liveStandHooks();
 
 // Session set-up's part: airport files pointed at the working folder and the download server,
 // my_park_airports.txt read, and the park airport's work connected to the main loop and the

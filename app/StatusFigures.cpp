@@ -37,6 +37,7 @@ void StatusFigures::reset() {
     parkStands = 0;
     parkedLive = 0;
     staticCount = 0;
+    standChanges = 0;
     maxPark = -1;
     nextUpdateMinutes = 20;
     std::lock_guard lock(mutex_);

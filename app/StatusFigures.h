@@ -25,6 +25,7 @@ struct StatusFigures {
     std::atomic<int> parkStands{0};
     std::atomic<int> parkedLive{0};
     std::atomic<int> staticCount{0};
+    std::atomic<int> standChanges{0}; // stands widened for a live aircraft that did not fit
     std::atomic<int> maxPark{-1};           // -1: no maximum for parked live aircraft
     std::atomic<int> nextUpdateMinutes{20}; // -1: no next update
     std::atomic<bool> parkingWeek{false};

@@ -14,6 +14,7 @@
 #include "sim/MovementPlanning.h"
 #include "sim/PositionSample.h"
 #include "sim/SimRecords.h"
+#include "sim/StandHooks.h"
 
 namespace vorl {
 
@@ -32,6 +33,22 @@ const char* gf_flightStateName(FlightState state);
 
 // Static pitch used when the simulator's value is implausible (0.7 degrees nose up).
 inline constexpr double kDefaultStaticPitchRad = 0.012217304763960306;
+
+// What a live aircraft knows of the stand it parks on, drives to or has just left.
+struct LiveStandState {
+    StandSpot spot; // number 0: none
+    std::int32_t parkedCycle = 0;
+    bool pullOutPending = false;
+    bool towed = false;      // moved off its stand soon after parking: it may park again
+    bool leftStand = false;  // has pushed back or pulled out: not parked again unless towed
+    int pushbackCountdown = 0;
+    std::optional<PositionSample> turnOff; // the other end of a pushback with a turn
+    int turnSide = 0;                      // 0 undecided, 1 the kept-aside end, 2 the planned end
+    double pushedBackDistanceNm = 900.0;   // the distance at the last check after a pushback
+    double farthestNm = 0.0;               // how far samples have moved from the stand
+    int stepsOut = 0;
+    std::optional<LatLon> lastTry; // where the last stand search was made
+};
 
 // One real aircraft reported by the traffic feed and shown in the simulator. Held by value in
 // the live list and touched on the run-loop thread only.
@@ -56,6 +73,9 @@ struct LiveAircraft {
     double staticPitch = kDefaultStaticPitchRad;
     bool staticAttitudeRequested = false;
     bool reverseThrust = true;
+    double taxiSpeedKt = 10.0; // onto and off a stand
+
+    LiveStandState stand;
 
     // The stream of reported positions, oldest first; the front is the current sample.
     std::deque<PositionSample> stream;

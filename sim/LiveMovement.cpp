@@ -5,6 +5,7 @@
 
 #include "common/Log.h"
 #include "sim/AircraftControls.h"
+#include "sim/LiveParking.h"
 #include "sim/MovementTables.h"
 #include "sim/SimOutbox.h"
 
@@ -274,7 +275,9 @@ void lf_planTaxiCourse(LiveAircraft& a, const MovementContext& c) {
 void lf_planGround(LiveAircraft& a, const MovementContext& c, int n) {
     auto& s = a.stream;
     const Config config{a, c.outbox};
-    if (a.flightState == FlightState::Flying || a.flightState == FlightState::Parked) a.flightState = FlightState::Taxi;
+    // Parked without a stand means standing where it stopped; it taxis again when it moves.
+    if (a.flightState == FlightState::Flying || (a.flightState == FlightState::Parked && a.stand.spot.number == 0))
+        a.flightState = FlightState::Taxi;
     const PositionSample& current = s[0];
     const PositionSample& next = s[1];
     if (a.takeOffRoll) {
@@ -301,7 +304,8 @@ void lf_planGround(LiveAircraft& a, const MovementContext& c, int n) {
     }
     a.trueAirspeedKt = a.flightState == FlightState::PushingBack ? -next.groundSpeed : next.groundSpeed;
     a.verticalSpeedFps = 0.0;
-    if (a.flightState != FlightState::PushingBack && a.flightState != FlightState::Parked) lf_planTaxiCourse(a, c);
+    if (a.flightState == FlightState::Parking) gf_planStandApproach(a, c);
+    else if (a.flightState != FlightState::PushingBack && a.flightState != FlightState::Parked) lf_planTaxiCourse(a, c);
     lf_maybeStartTakeOff(a, c, n);
 }
 
@@ -454,6 +458,16 @@ void lf_takeOffStep(LiveAircraft& a, const MovementContext& c) {
     }
 }
 
+// A taxiing aircraft has stopped where its data says it stands, at an airport with live parking.
+// One that has just left a stand does not park again, unless it was only towed.
+bool lf_arriving(const LiveAircraft& a, const MovementContext& c) {
+    const auto& s = a.stream;
+    if (a.flightState != FlightState::Taxi || c.stands == nullptr || !c.stands->find || s.size() < 2) return false;
+    if (a.takeOffRoll || a.landingRoll || (a.stand.leftStand && !a.stand.towed)) return false;
+    if (s.back().stationary == 0 || s[1].groundSpeed > 5.0) return false;
+    return gf_distanceNm(lf_here(a), {s.back().lat, s.back().lon}) <= 0.018898488120950324; // 35 m
+}
+
 // Cycles the leg to the next sample is planned over. An aircraft behind its schedule (just
 // activated, or after a hold) is not rushed to the sample: it takes at least nine tenths of the
 // time the leg really took and catches up over the following legs. The late allowance bounds how
@@ -518,9 +532,16 @@ bool gf_nextPosMain(LiveAircraft& a, const MovementContext& c) {
     auto& s = a.stream;
     if (!a.groundMode && a.category != AircraftCategory::Rotorcraft)
         while (s.size() >= 2 && s[1].stationary != 0) s.erase(s.begin() + 1);
-    if (s.size() < 2 && (!lf_endOfStream(a, c) || s.size() < 2)) return false;
-
     a.curve.reset();
+    if (a.groundMode) {
+        gf_planStandDeparture(a, c);
+        if (lf_arriving(a, c)) gf_try2Park(a, c, a.pendingCourseChange);
+    }
+    if (s.size() < 2) {
+        if (a.flightState == FlightState::Parking) gf_arriveAtStand(a, c);
+        if (!lf_endOfStream(a, c) || s.size() < 2) return false;
+    }
+
     a.turningToTarget = false;
     a.motion.headingRate = 0.0;
     if (lf_samePosition(s[0], s[1])) s[1].stationary = 1;
@@ -529,6 +550,8 @@ bool gf_nextPosMain(LiveAircraft& a, const MovementContext& c) {
         const LatLon to{s[1].lat, s[1].lon};
         a.targetBearing = gf_distanceNm(here, to) > 1e-6 ? lf_bearingRad(here, to) : lf_bearingRad({s[0].lat, s[0].lon}, to);
     }
+    // A pushback keeps the nose where it is.
+    if (a.flightState == FlightState::PushingBack) a.targetBearing = a.motion.heading;
     const int n = lf_plannedCycles(a, c);
     if (s[1].stationary == 0) s[1].playoutTime = c.cycle + n;
     if (a.groundMode) lf_planGround(a, c, n);
@@ -657,6 +680,9 @@ bool lf_checkNewPosDuringLanding(LiveAircraft& a, PositionSample& sample, std::i
 bool gf_checkExtendingSituations(LiveAircraft& a, PositionSample& sample, std::int32_t cycle) {
     auto& s = a.stream;
     if (a.landing || a.landingRoll) return lf_checkNewPosDuringLanding(a, sample, cycle);
+    const bool atStand = (a.flightState == FlightState::Parked && a.stand.spot.number != 0) || a.flightState == FlightState::Parking ||
+                         a.flightState == FlightState::PushingBack || a.flightState == FlightState::PushedBack;
+    if (atStand && a.groundMode) return gf_standSample(a, sample, cycle);
     if (s.empty()) return true;
     const PositionSample& last = s.back();
     const bool active = a.presence.simState == SimState::Active;

@@ -25,6 +25,12 @@ struct MovementContext {
     bool helicopters = true;
     bool highPerfAircraft = true;
     int maxHoldingMinutes = 10;
+    // The park airport's stands while live parking is active there.
+    const LiveStandHooks* stands = nullptr;
+    bool straightPushbacksOnly = false;
+    bool navLightsWhileParked = false;
+    // Live aircraft parked on a stand, or on a neighbour of it, leave for a newcomer.
+    std::function<void(const StandSpot& stand, const LiveAircraft& newcomer)> clearLiveAtStand;
     // Whether another active live aircraft taxis within `distanceNm` of the given one.
     std::function<bool(const LiveAircraft& self, double distanceNm)> taxiingNeighbourWithin;
 };

@@ -8,6 +8,7 @@
 #include "common/Log.h"
 #include "common/TimeStamp.h"
 #include "sim/AircraftControls.h"
+#include "sim/LiveParking.h"
 #include "sim/MovementTables.h"
 #include "sim/RecordAdmission.h"
 #include "sim/SimIds.h"
@@ -64,6 +65,8 @@ std::string gf_liveLabel(const std::string& callsign) { return fmt::format("{:8}
 
 LiveTraffic::LiveTraffic(SimOutbox& outbox, LiveTrafficHooks hooks) : outbox_(outbox), hooks_(std::move(hooks)) {
     context_.outbox = &outbox_;
+    if (hooks_.stands.find) context_.stands = &hooks_.stands;
+    context_.clearLiveAtStand = [this](const StandSpot& stand, const LiveAircraft& newcomer) { clearLiveAtStand(stand, newcomer); };
     context_.taxiingNeighbourWithin = [this](const LiveAircraft& self, double factor) {
         return std::any_of(live_.begin(), live_.end(), [&](const LiveAircraft& other) {
             return other.id() != self.id() && other.presence.simState == SimState::Active && other.groundMode &&
@@ -88,6 +91,8 @@ void LiveTraffic::refresh() {
     context_.helicopters = settings_.helicopters;
     context_.highPerfAircraft = settings_.highPerfAircraft;
     context_.maxHoldingMinutes = settings_.maxHoldingMinutes;
+    context_.straightPushbacksOnly = settings_.straightPushbacksOnly;
+    context_.navLightsWhileParked = settings_.navLightsWhileParked;
 }
 
 void LiveTraffic::addRecords(std::vector<TrafficRecord>& records) {
@@ -191,6 +196,7 @@ void LiveTraffic::newLiveAircraft(const TrafficRecord& record) {
     a.hasDestination = record.hasDestination;
     a.category = hooks_.category ? hooks_.category(record.code.typeIndex) : AircraftCategory::Large;
     a.halfWingspanNm = (hooks_.halfWingspanNm ? hooks_.halfWingspanNm(record.type) : std::nullopt).value_or(kDefaultHalfWingspanNm);
+    a.taxiSpeedKt = gf_standTaxiSpeedKt(a.category);
     a.lastDataTime = static_cast<double>(record.dataTime);
     a.stream.push_back(gf_sampleOf(record));
     live_.push_back(std::move(a));
@@ -425,8 +431,11 @@ void LiveTraffic::spawnLiveAc(LiveAircraft& a) {
         liveryCache_[a.id()] = *title;
     }
     const PositionSample& first = s[0];
+    bool onStand = false;
     if (first.airborne != 0) {
         a.flightState = FlightState::Flying;
+    } else if (gf_placeOnStandAtBirth(a, context_)) {
+        onStand = true;
     } else if (s[1].stationary != 0) {
         // Standing without a stand to put it on: it waits until it moves.
         s.pop_front();
@@ -440,7 +449,8 @@ void LiveTraffic::spawnLiveAc(LiveAircraft& a) {
     a.motion.lon = first.lon;
     a.motion.altitude = first.altitude;
     double heading = first.headingValid != 0 ? gf_radToDeg(first.trueHeading) : first.track;
-    if (a.groundMode) heading = gf_bearingDeg({first.lat, first.lon}, {s[1].lat, s[1].lon});
+    if (onStand) heading = gf_radToDeg(a.stand.spot.heading);
+    else if (a.groundMode) heading = gf_bearingDeg({first.lat, first.lon}, {s[1].lat, s[1].lon});
     a.motion.heading = gf_degToRad(heading);
     a.motion.pitch = a.groundMode ? a.staticPitch : gf_wantedPitchRad(first.verticalRate);
     a.presence.simState = SimState::Adding2Sim;
@@ -487,6 +497,10 @@ bool LiveTraffic::onCreated(const SimMessage& m) {
     a->aboveGroundFt = m.b;
     ++created_;
     if (!a->stream.empty() && a->stream.front().airborne == 0) a->groundMode = true;
+    if (a->flightState == FlightState::Parked && a->stand.spot.number != 0) {
+        logLine("{:8}: {:8} parks", a->stand.spot.id, a->callsign());
+        if (hooks_.stands.makeWay) hooks_.stands.makeWay(a->stand.spot, *a);
+    }
     if (hooks_.writeFlightPlan) a->flightPlanWritten = hooks_.writeFlightPlan(*a);
     if (!a->staticAttitudeRequested && hooks_.requestStaticAttitude) {
         a->staticAttitudeRequested = true;
@@ -598,6 +612,33 @@ void LiveTraffic::liveryRespawn(LiveAircraft& a) {
 }
 
 void LiveTraffic::remove(LiveAircraft& a) { removeAircraftFromSim(outbox_, a.presence); }
+
+void LiveTraffic::clearLiveAtStand(const StandSpot& stand, const LiveAircraft& newcomer) {
+    for (LiveAircraft& o : live_) {
+        if (o.id() == newcomer.id() || o.presence.simState != SimState::Active || o.flightState != FlightState::Parked ||
+            o.stand.spot.number == 0)
+            continue;
+        if (o.stand.spot.number == stand.number) {
+            logLine("{:8}: {:8} removed, {} wants to park there", stand.id, o.callsign(), newcomer.callsign());
+            remove(o);
+        } else if (std::find(stand.adjacent.begin(), stand.adjacent.end(), o.stand.spot.number) != stand.adjacent.end()) {
+            logLine("{:8}: {:8} removed by parking {} at adjacent and possibly colliding stand {}", o.stand.spot.id, o.callsign(),
+                    newcomer.callsign(), stand.id);
+            remove(o);
+        }
+    }
+}
+
+void LiveTraffic::removeLongestParked() {
+    LiveAircraft* longest = nullptr;
+    for (LiveAircraft& o : live_)
+        if (o.presence.simState == SimState::Active && o.flightState == FlightState::Parked && o.stand.spot.number != 0 &&
+            (longest == nullptr || o.stand.parkedCycle < longest->stand.parkedCycle))
+            longest = &o;
+    if (longest == nullptr) return;
+    logLine("{:8}: {} live max park exceeded, removed", longest->stand.spot.id, longest->callsign());
+    remove(*longest);
+}
 
 void LiveTraffic::removeHexId(std::uint32_t hexId) {
     LiveAircraft* a = findById(hexId);

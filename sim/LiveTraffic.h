@@ -25,6 +25,7 @@ struct LiveTrafficSettings {
     bool collisionUserAir = true;
     bool collisionUserGround = true;
     bool navLightsWhileParked = false;
+    bool straightPushbacksOnly = false;
     bool liveryChanges = true;
     int holdingThresholdMeters = 200;
     int maxHoldingMinutes = 10;
@@ -70,6 +71,8 @@ struct LiveTrafficHooks {
     std::function<bool(const LiveAircraft& aircraft)> writeFlightPlan;
     std::function<void(const LiveAircraft& aircraft)> removeFlightPlan;
     std::function<void(std::uint32_t objectId)> requestStaticAttitude;
+    // The park airport's stands, while live parking is active there.
+    LiveStandHooks stands;
 };
 
 // All live aircraft of the run: from the traffic records handed over to the positions written
@@ -91,6 +94,8 @@ public:
     // Once a second: the settings and the surroundings refreshed.
     void refresh();
     void removeHexId(std::uint32_t hexId);
+    // Of the aircraft parked at stands, the one that has stood longest leaves (too many parked).
+    void removeLongestParked();
 
     const std::vector<LiveAircraft>& aircraft() const { return live_; }
     const LiveAircraft* find(std::uint32_t hexId) const;
@@ -125,6 +130,7 @@ private:
     void onStaticAttitude(std::uint32_t objectId, double cgHeightFt, double staticPitch);
     void liveryRespawn(LiveAircraft& aircraft);
     void remove(LiveAircraft& aircraft);
+    void clearLiveAtStand(const StandSpot& stand, const LiveAircraft& newcomer);
     bool isSuffixedDuplicate(const std::string& callsign, std::uint32_t selfId) const;
     std::string liveryKey(const LiveAircraft& aircraft) const;
 

@@ -1,0 +1,352 @@
+#include "sim/LiveParking.h"
+
+#include <cmath>
+
+#include "common/Log.h"
+#include "sim/AircraftControls.h"
+#include "sim/MovementTables.h"
+#include "sim/SimOutbox.h"
+
+namespace vorl {
+namespace {
+
+constexpr double kArrivingNm = 0.018898488120950324; // 35 m: stopped where it reported standing
+constexpr double kArrivedNm = 0.0010799136069114472;  // 2 m
+constexpr double kStoppedKt = 5.0;
+constexpr double kStandingOnStandNm = 0.010799136069114472; // 20 m: samples this close mean standing on the stand
+constexpr double kLeftStandBeforeNm = kArrivingNm;
+constexpr int kMinDriveCycles = 100;
+constexpr int kStoppedCopyCycles = 50;
+constexpr double kCyclesPerNmAtOneKnot = 360000.0;
+constexpr int kStepsOutToLeave = 2;
+
+LatLon lf_standPosition(const LiveAircraft& a) { return {a.stand.spot.lat, a.stand.spot.lon}; }
+LatLon lf_here(const LiveAircraft& a) { return {a.motion.lat, a.motion.lon}; }
+
+std::int32_t lf_cyclesAt(double nm, double speedKt) {
+    return static_cast<std::int32_t>(std::lround(nm / std::max(speedKt, 1.0) * kCyclesPerNmAtOneKnot));
+}
+
+// Parked less than this long and moved off again: it was towed, not departing.
+std::int32_t lf_towedWithinCycles(AircraftCategory category) {
+    switch (category) {
+    case AircraftCategory::Heavy: return 60 * 60 * 100;
+    case AircraftCategory::Large: return 25 * 60 * 100;
+    case AircraftCategory::Buzjets: return 15 * 60 * 100;
+    default: return 0;
+    }
+}
+
+PositionSample lf_sampleAt(const PositionSample& from, LatLon at, double speedKt, std::int32_t due) {
+    PositionSample p = from;
+    p.lat = at.lat;
+    p.lon = at.lon;
+    p.groundSpeed = speedKt;
+    p.trueAirspeed = speedKt;
+    p.stationary = speedKt > 0.0 ? 0 : 1;
+    p.airborne = 0;
+    p.playoutTime = p.scheduledDue = due;
+    return p;
+}
+
+void lf_departureConfiguration(LiveAircraft& a, const MovementContext& c) {
+    if (c.outbox == nullptr || a.presence.objectId == 0) return;
+    SimOutbox& out = *c.outbox;
+    gf_engineOn(out, a.presence.objectId);
+    gf_setThrottle(out, a.controls(), a.category == AircraftCategory::Rotorcraft ? 4 : 0);
+    gf_setFlaps(out, a.controls(), 1);
+}
+
+void lf_departureLights(LiveAircraft& a, const MovementContext& c) {
+    if (c.outbox != nullptr && a.presence.objectId != 0)
+        gf_setLights(*c.outbox, a.presence.objectId, {.nav = true, .beacon = true, .taxi = true, .logo = true});
+}
+
+void lf_pullOut(LiveAircraft& a, const MovementContext& c) {
+    auto& s = a.stream;
+    const double v = a.taxiSpeedKt;
+    const LatLon end = gf_destinationPoint(lf_standPosition(a), gf_radToDeg(a.stand.spot.heading), 2.0 * a.halfWingspanNm * kFeetPerNm);
+    s[0].groundSpeed = v;
+    s.insert(s.begin() + 1, lf_sampleAt(s[0], end, v, c.cycle + lf_cyclesAt(gf_distanceNm(lf_here(a), end), v)));
+    a.flightState = FlightState::Taxi;
+    a.targetBearing = a.motion.heading;
+    lf_departureLights(a, c);
+    lf_departureConfiguration(a, c);
+    logLine("{:8}: {:8} pulling out", a.stand.spot.id, a.callsign());
+    a.stand.spot = {};
+    a.stand.leftStand = true;
+}
+
+void lf_startPushback(LiveAircraft& a, const MovementContext& c) {
+    auto& s = a.stream;
+    const double v = a.taxiSpeedKt;
+    const double pushDeg = gf_radToDeg(a.stand.spot.heading) + 180.0;
+    const double pushFeet = 2.5 * std::max(a.stand.spot.radiusNm, a.halfWingspanNm) * kFeetPerNm;
+    const LatLon here = lf_here(a);
+    const LatLon end = gf_destinationPoint(here, pushDeg, pushFeet);
+    const std::int32_t pushCycles = std::max(lf_cyclesAt(gf_distanceNm(here, end), v), kMinDriveCycles);
+    s[0].groundSpeed = v;
+    PositionSample e = lf_sampleAt(s[0], end, v, c.cycle + pushCycles);
+    PositionSample mid = lf_sampleAt(s[0], {(here.lat + end.lat) / 2.0, (here.lon + end.lon) / 2.0}, v, c.cycle + pushCycles / 2);
+    // The two ends of a pushback with a turn: the tail swings to one side or the other.
+    const double sideFeet = a.halfWingspanNm * kFeetPerNm;
+    PositionSample first = lf_sampleAt(e, gf_destinationPoint(end, pushDeg + 90.0, sideFeet), v, e.playoutTime + pushCycles / 2);
+    PositionSample second = lf_sampleAt(e, gf_destinationPoint(end, pushDeg - 90.0, sideFeet), v, e.playoutTime + pushCycles / 2);
+    s.insert(s.begin() + 1, {mid, e, second});
+    a.stand.turnOff = first;
+    a.stand.turnSide = c.straightPushbacksOnly ? -1 : 0;
+    if (c.outbox != nullptr && a.presence.objectId != 0)
+        gf_setLights(*c.outbox, a.presence.objectId, {.nav = true, .beacon = true, .taxi = true, .logo = true});
+    a.flightState = FlightState::PushingBack;
+    a.stand.pushbackCountdown = 2;
+    a.stand.leftStand = true;
+}
+
+// One planning step of a pushback: the turn (or not) at the end, then the hold after it.
+void lf_pushbackStep(LiveAircraft& a, const MovementContext& c) {
+    auto& s = a.stream;
+    --a.stand.pushbackCountdown;
+    if (a.stand.pushbackCountdown == 1) {
+        if (a.stand.turnSide > 0 && s.size() >= 3) {
+            if (a.stand.turnSide == 1 && a.stand.turnOff) s.back() = *a.stand.turnOff;
+            // The tail swings round through the straight end point.
+            const PositionSample corner = s[1];
+            s.erase(s.begin() + 1);
+            const int n = std::max(gf_legCycles(s[1].playoutTime, c.cycle), 1);
+            a.curve.emplace(lf_here(a), LatLon{corner.lat, corner.lon}, LatLon{s[1].lat, s[1].lon});
+            a.curveProgress = {0.0, 1.0 / n};
+            a.turnRateLimit = gf_degToRad(90.0) / n * 2.0;
+        } else if (s.size() >= 3) {
+            s.pop_back(); // straight back
+        }
+        return;
+    }
+    if (a.stand.pushbackCountdown < 1) {
+        a.targetBearing = a.motion.heading;
+        lf_departureConfiguration(a, c);
+        a.flightState = FlightState::PushedBack;
+        a.stand.pushbackCountdown = 1;
+        a.stand.pushedBackDistanceNm = 900.0;
+        a.stand.spot = {};
+    }
+}
+
+} // namespace
+
+double gf_standTaxiSpeedKt(AircraftCategory category) {
+    switch (category) {
+    case AircraftCategory::Light: return 8.0;
+    case AircraftCategory::Rotorcraft: return 5.0;
+    case AircraftCategory::Heavy: return 8.0;
+    default: return 10.0;
+    }
+}
+
+bool gf_try2Park(LiveAircraft& a, const MovementContext& c, bool wide) {
+    auto& s = a.stream;
+    if (s.empty()) {
+        logImportant("{} empty sz?", "try2Park");
+        return false;
+    }
+    if (c.stands == nullptr || !c.stands->find) return false;
+    const LatLon at{s.back().lat, s.back().lon};
+    if (a.stand.lastTry && std::abs(a.stand.lastTry->lat - at.lat) <= kSamePositionDeg &&
+        std::abs(a.stand.lastTry->lon - at.lon) <= kSamePositionDeg)
+        return false;
+    const StandAnswer answer = c.stands->find(a, at, wide);
+    if (answer.result == StandSearch::Busy) return false;
+    a.stand.lastTry = at;
+    if (answer.result != StandSearch::Found) return false;
+    if (c.clearLiveAtStand) c.clearLiveAtStand(answer.spot, a);
+    if (c.stands->makeWay) c.stands->makeWay(answer.spot, a);
+    a.stand.spot = answer.spot;
+    while (s.size() > 1) s.pop_back();
+    a.flightState = FlightState::Parking;
+    gf_drive2Stand(a, c);
+    return true;
+}
+
+void gf_drive2Stand(LiveAircraft& a, const MovementContext& /*c*/) {
+    auto& s = a.stream;
+    if (s.empty()) {
+        logImportant("{} empty sz?", "drive2Stand");
+        return;
+    }
+    PositionSample& last = s.back();
+    const double v = a.taxiSpeedKt;
+    const LatLon stand = lf_standPosition(a);
+    const double nm = gf_distanceNm({last.lat, last.lon}, stand);
+    const std::int32_t cycles = std::max(lf_cyclesAt(nm, v), kMinDriveCycles);
+    PositionSample onStand = lf_sampleAt(last, stand, v, s.front().playoutTime + cycles);
+    onStand.track = gf_radToDeg(a.stand.spot.heading);
+    onStand.bank = a.motion.bank;
+    onStand.bankValid = 1;
+    onStand.stationary = nm <= kSamePositionDeg ? 1 : 0;
+    last.groundSpeed = v;
+    PositionSample stopped = onStand;
+    stopped.groundSpeed = stopped.trueAirspeed = 0.0;
+    stopped.stationary = 1;
+    stopped.playoutTime = stopped.scheduledDue = onStand.playoutTime + kStoppedCopyCycles;
+    s.push_back(onStand);
+    s.push_back(stopped);
+    a.targetBearing = a.stand.spot.heading;
+    a.pendingCourseChange = false;
+    a.earlyAllowance = 3000;
+    a.lateAllowance = a.takeOffRoll ? 5000 : 3000;
+}
+
+void gf_planStandApproach(LiveAircraft& a, const MovementContext& c) {
+    auto& s = a.stream;
+    if (s.size() < 2 || s[1].stationary != 0 || a.stand.spot.number == 0) return;
+    const LatLon here = lf_here(a);
+    const LatLon stand = lf_standPosition(a);
+    const double nm = gf_distanceNm(here, stand);
+    if (nm <= 2.0 * kArrivedNm) return;
+    const LatLon control = gf_destinationPoint(stand, gf_radToDeg(a.stand.spot.heading) + 180.0, nm / 2.0 * kFeetPerNm);
+    const int n = std::max(gf_legCycles(s[1].playoutTime, c.cycle), 1);
+    a.curve.emplace(here, control, stand);
+    a.curveProgress = {0.0, 1.0 / n};
+    a.turnRateLimit = gf_degToRad(180.0) / n * 4.0;
+}
+
+bool gf_arriveAtStand(LiveAircraft& a, const MovementContext& c) {
+    if (gf_distanceNm(lf_here(a), lf_standPosition(a)) > kArrivedNm) {
+        a.flightState = FlightState::Taxi;
+        return false;
+    }
+    // Exactly on the stand, nose in.
+    a.motion.lat = a.stand.spot.lat;
+    a.motion.lon = a.stand.spot.lon;
+    a.motion.heading = a.stand.spot.heading;
+    a.motion.latStep = a.motion.lonStep = 0.0;
+    a.curve.reset();
+    a.turningToTarget = false;
+    a.flightState = FlightState::Parked;
+    a.stand.parkedCycle = c.cycle;
+    if (a.stand.towed) logLine("          towed aircraft {} parks", a.presence.label);
+    if (!a.stream.empty()) {
+        PositionSample& last = a.stream.back();
+        last.stationary = 1;
+        last.groundSpeed = 0.0;
+        last.lat = a.stand.spot.lat;
+        last.lon = a.stand.spot.lon;
+    }
+    a.stand.farthestNm = 0.0;
+    a.stand.stepsOut = 0;
+    a.stand.leftStand = false;
+    if (c.outbox != nullptr && a.presence.objectId != 0)
+        gf_queueShutDownSet(*c.outbox, a.controls(), c.navLightsWhileParked, a.stand.spot.cargo, gf_drawZeroToNine());
+    logLine("{:8}: {:8} arrived at stand", a.stand.spot.id, a.callsign());
+    if (c.stands != nullptr) {
+        if (c.stands->recordUse) c.stands->recordUse(a.stand.spot, a);
+        if (c.stands->maxParkCheck) c.stands->maxParkCheck(false);
+    }
+    return true;
+}
+
+bool gf_standSample(LiveAircraft& a, PositionSample& sample, std::int32_t cycle) {
+    const LatLon at{sample.lat, sample.lon};
+    switch (a.flightState) {
+    case FlightState::Parked: {
+        if (a.stand.spot.number == 0 || a.stand.pullOutPending) return true;
+        const double d = gf_distanceNm(at, lf_standPosition(a));
+        if (d <= std::max(kStandingOnStandNm, a.halfWingspanNm * 0.5)) {
+            // Still standing: the sample is the stand itself, so nothing drifts.
+            sample.lat = a.stand.spot.lat;
+            sample.lon = a.stand.spot.lon;
+            sample.groundSpeed = 0.0;
+            sample.stationary = 1;
+            a.stand.stepsOut = 0;
+            return true;
+        }
+        if (d > a.stand.farthestNm) {
+            a.stand.farthestNm = d;
+            ++a.stand.stepsOut;
+        }
+        if (a.stand.stepsOut < kStepsOutToLeave) return false;
+        // Its real counterpart leaves the stand.
+        sample.stationary = 0;
+        a.stand.pullOutPending = true;
+        if (a.pendingCourseChange && cycle - a.stand.parkedCycle < lf_towedWithinCycles(a.category)) a.stand.towed = true;
+        a.pendingCourseChange = false;
+        a.holding = false;
+        if (!a.stream.empty()) a.stream.front().playoutTime = cycle + 1;
+        return true;
+    }
+    case FlightState::Parking: {
+        const double d = gf_distanceNm(at, lf_standPosition(a));
+        if (sample.stationary == 0 && sample.groundSpeed > kStoppedKt && d > kLeftStandBeforeNm) {
+            a.flightState = FlightState::Taxi; // it drives on elsewhere
+            a.stand.spot = {};
+            a.stand.towed = false;
+            return true;
+        }
+        return false;
+    }
+    case FlightState::PushingBack:
+        if (a.stand.pushbackCountdown == 2 && a.stand.turnSide == 0 && a.stand.turnOff && a.stream.size() >= 1) {
+            const PositionSample& planned = a.stream.back();
+            const double toKept = gf_distanceNm(at, {a.stand.turnOff->lat, a.stand.turnOff->lon});
+            const double toPlanned = gf_distanceNm(at, {planned.lat, planned.lon});
+            a.stand.turnSide = toKept < toPlanned ? 1 : 2;
+        }
+        return false;
+    case FlightState::PushedBack: {
+        const double d = gf_distanceNm(lf_here(a), at);
+        const double w = a.halfWingspanNm;
+        if ((d > 2.75 * w && d > a.stand.pushedBackDistanceNm) || d > 6.0 * w) {
+            sample.stationary = 0;
+            a.pendingCourseChange = false;
+            a.flightState = FlightState::Taxi;
+            a.holding = false;
+            a.earlyAllowance = a.lateAllowance = 3000;
+            if (!a.stream.empty()) a.stream.front().playoutTime = cycle + 1;
+            return true;
+        }
+        a.stand.pushedBackDistanceNm = d;
+        return false;
+    }
+    default: return true;
+    }
+}
+
+bool gf_planStandDeparture(LiveAircraft& a, const MovementContext& c) {
+    auto& s = a.stream;
+    if (a.flightState == FlightState::PushingBack) {
+        lf_pushbackStep(a, c);
+        return true;
+    }
+    if (a.flightState != FlightState::Parked || !a.stand.pullOutPending || s.size() < 2 || a.stand.spot.number == 0) return false;
+    a.stand.pullOutPending = false;
+    if (c.stands != nullptr && c.stands->recordUse) c.stands->recordUse(a.stand.spot, a);
+    const double toNext = gf_bearingDeg(lf_standPosition(a), {s[1].lat, s[1].lon});
+    const double off = std::abs(gf_radToDeg(gf_normalisePi(gf_degToRad(toNext) - a.stand.spot.heading)));
+    if (off < 90.0) lf_pullOut(a, c);
+    else lf_startPushback(a, c);
+    return true;
+}
+
+bool gf_placeOnStandAtBirth(LiveAircraft& a, const MovementContext& c) {
+    auto& s = a.stream;
+    if (s.empty() || s.front().airborne != 0 || c.stands == nullptr || !c.stands->find) return false;
+    const StandAnswer answer = c.stands->find(a, {s.front().lat, s.front().lon}, false);
+    if (answer.result != StandSearch::Found) return false;
+    if (c.clearLiveAtStand) c.clearLiveAtStand(answer.spot, a);
+    if (c.stands->makeWay) c.stands->makeWay(answer.spot, a);
+    a.stand.spot = answer.spot;
+    // The stream is its stand from now on; later samples tell when it leaves.
+    while (s.size() > 1) s.pop_back();
+    PositionSample& here = s.front();
+    here.lat = answer.spot.lat;
+    here.lon = answer.spot.lon;
+    here.track = gf_radToDeg(answer.spot.heading);
+    here.groundSpeed = 0.0;
+    here.stationary = 1;
+    a.flightState = FlightState::Parked;
+    a.stand.parkedCycle = c.cycle;
+    if (c.stands->recordUse) c.stands->recordUse(a.stand.spot, a);
+    if (c.stands->maxParkCheck) c.stands->maxParkCheck(true);
+    return true;
+}
+
+} // namespace vorl
