@@ -67,6 +67,7 @@ public:
     void onCreateFailed(std::uint32_t aircraftId);
 
     bool isSet() const { return airport_.has_value(); }
+    const std::optional<NearAirport>& nearAirport() const { return airport_; }
     const AirportState* airport() const { return airport_ ? &state_ : nullptr; }
     AirportState* airport() { return airport_ ? &state_ : nullptr; }
     std::string icao() const { return airport_ ? airport_->icao : std::string{}; }

@@ -1,6 +1,7 @@
 #include "app/LiveTrafficLink.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -29,6 +30,18 @@ constexpr double kAirportSearchNm = 40.0;
 constexpr double kAirportRecheckNm = 2.0;
 
 std::atomic<std::int32_t> g_playoutClock{0};
+std::chrono::steady_clock::time_point g_playoutStart;
+
+// The play-out clock counts the loop's 10 ms cycles, but never falls behind the wall clock: the
+// loop restarts its rhythm at every one-second tick and drops lags, and each lost part of a
+// cycle would otherwise add to the 30 s the aircraft are shown behind their data.
+std::int32_t lf_advancePlayoutClock() {
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - g_playoutStart);
+    const auto wall = static_cast<std::int32_t>(elapsed.count() / 10);
+    const std::int32_t next = std::max(g_playoutClock.load() + 1, wall);
+    g_playoutClock.store(next);
+    return next;
+}
 std::unique_ptr<LiveTraffic> g_live;
 std::vector<TrafficRecord> g_incoming;
 
@@ -128,7 +141,6 @@ LiveTrafficHooks lf_hooks() {
 }
 
 void lf_takeRecords(std::int32_t cycle) {
-    g_playoutClock.store(cycle);
     if (RtLink* link = gf_rtLink()) {
         TrafficHandOff& handOff = link->traffic().handOff();
         // Live batches are kept only while the loop takes them, so that a paused flight does
@@ -181,15 +193,16 @@ LiveTraffic* gf_liveTraffic() { return g_live.get(); }
 
 void gf_liveTrafficSetUp() {
     g_playoutClock.store(0);
+    g_playoutStart = std::chrono::steady_clock::now();
     g_airport = {};
     g_live = std::make_unique<LiveTraffic>(gf_simOutbox(), lf_hooks());
     MainLoopHooks& loop = gf_mainLoopHooks();
-    loop.handleAddingStack = [](std::uint64_t cycle) {
-        if (g_live) lf_takeRecords(static_cast<std::int32_t>(cycle));
+    loop.handleAddingStack = [](std::uint64_t) {
+        if (g_live) lf_takeRecords(lf_advancePlayoutClock());
     };
-    loop.updateLiveAircraft = [](std::uint64_t cycle) {
+    loop.updateLiveAircraft = [](std::uint64_t) {
         if (!g_live) return;
-        g_live->update(static_cast<std::int32_t>(cycle));
+        g_live->update(g_playoutClock.load());
         g_live->avoidCollisions();
     };
     loop.onLiveMessage = [](const SimMessage& message) {

@@ -182,7 +182,23 @@ ParkingHooks lf_hooks() {
     return hooks;
 }
 
+std::mutex g_currentMutex;
+std::optional<CurrentAirport> g_current;
+
+void lf_publishCurrentAirport(const ParkAirport& park) {
+    std::optional<CurrentAirport> current;
+    if (const auto& airport = park.nearAirport()) {
+        const AirportState* state = park.airport();
+        current = CurrentAirport{airport->position, state != nullptr ? static_cast<double>(state->elevationFeet) : 0.0};
+        if (const AirportInfo* info = gf_airportDatabase().find(IcaoCode(airport->icao)); info && (state == nullptr || state->elevationFeet == 0))
+            current->elevationFt = info->altitude;
+    }
+    std::lock_guard lock(g_currentMutex);
+    g_current = current;
+}
+
 void lf_showFigures(const ParkAirport& park) {
+    lf_publishCurrentAirport(park);
     StatusFigures& figures = gf_figures();
     figures.staticCount.store(static_cast<int>(park.staticCount()));
     const AirportState* airport = park.airport();
@@ -291,6 +307,11 @@ LiveAtAirport lf_liveEntry(const LiveAircraft& a) {
 
 } // namespace
 
+std::optional<CurrentAirport> gf_currentParkAirport() {
+    std::lock_guard lock(g_currentMutex);
+    return g_current;
+}
+
 LiveStandHooks gf_liveStandHooks() {
     LiveStandHooks hooks;
     hooks.find = [](const LiveAircraft& a, LatLon at, bool wide) -> StandAnswer {
@@ -368,6 +389,10 @@ void gf_parkingSessionSetUp() {
 }
 
 void gf_parkingCloseDown() {
+    {
+        std::lock_guard lock(g_currentMutex);
+        g_current.reset();
+    }
     if (!g_run) return;
     g_run->worker.stop();
     {

@@ -22,6 +22,14 @@ struct ParkingSources {
 
 ParkingSources& gf_parkingSources();
 
+// The park airport as the traffic reader sees it (any thread): ground traffic is taken only
+// near it. Nothing while there is none.
+struct CurrentAirport {
+    LatLon position;
+    double elevationFt = 0.0;
+};
+std::optional<CurrentAirport> gf_currentParkAirport();
+
 // The park airport's stands for live parking (main-loop thread); answers "busy" while the
 // parking worker holds the airport.
 LiveStandHooks gf_liveStandHooks();

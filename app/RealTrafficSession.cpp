@@ -8,6 +8,7 @@
 #include "app/FrontEnd.h"
 #include "app/LiveTrafficLink.h"
 #include "app/Parameters.h"
+#include "app/ParkingLink.h"
 #include "app/ProgramContext.h"
 #include "app/RunControl.h"
 #include "app/StatusBoard.h"
@@ -105,6 +106,11 @@ TrafficHooks lf_trafficHooks() {
     };
     hooks.setStatus = [](const std::string& text, bool log) { gf_status().setStatus(text, log); };
     hooks.playoutClock = gf_playoutClock;
+    hooks.currentAirport = []() -> std::optional<AirportRef> {
+        const auto airport = gf_currentParkAirport();
+        if (!airport) return std::nullopt;
+        return AirportRef{airport->position.lat, airport->position.lon, airport->elevationFt};
+    };
     return hooks;
 }
 

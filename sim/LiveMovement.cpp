@@ -138,8 +138,12 @@ void lf_planAir(LiveAircraft& a, const MovementContext& c, int n) {
     PositionSample& next = s[1];
     if (a.flightState != FlightState::TakeOff && a.flightState != FlightState::Flying) a.flightState = FlightState::Flying;
     const double keepPitchRate = a.motion.pitchRate;
+    const double flareStep = a.motion.altitudeStep;
     const PositionSample* afterNext = s.size() >= 3 ? &s[2] : nullptr;
     gf_planAirLeg(a.motion, a.category, next, afterNext, c.cycle);
+    // In the flare the descent is the flare's own, down to the ground the simulator knows, not
+    // to the altitude the samples give the runway.
+    if (a.flareStage > 0) a.motion.altitudeStep = flareStep;
     const CategoryRow& row = gf_categoryRow(a.category);
     const double climbStep = row.climbFpm / 6000.0;
     const double d = a.motion.altitudeStep;
@@ -256,7 +260,18 @@ void lf_planTaxiCourse(LiveAircraft& a, const MovementContext& c) {
         if (leg == TaxiLeg::Curve) {
             const PositionSample control = s[1];
             s.erase(s.begin() + 1);
-            const int n = gf_legCycles(s[1].playoutTime, c.cycle);
+            int n = gf_legCycles(s[1].playoutTime, c.cycle);
+            // The curve is longer than the leg; driven in the leg's time it would be too fast.
+            const LatLon end{s[1].lat, s[1].lon};
+            const double arcNm = (gf_distanceNm(here, {control.lat, control.lon}) + gf_distanceNm({control.lat, control.lon}, end) +
+                                  gf_distanceNm(here, end)) / 2.0;
+            const double fastestKt = std::max({s[0].groundSpeed, control.groundSpeed, s[1].groundSpeed, kMinCatchUpSpeedKt}) *
+                                     kMaxLegSpeedFactor;
+            const int bySpeed = static_cast<int>(std::lround(arcNm / fastestKt * 3600.0 * kCyclesPerSecond));
+            if (bySpeed > n) {
+                n = bySpeed;
+                s[1].playoutTime = c.cycle + n;
+            }
             a.curve.emplace(here, LatLon{control.lat, control.lon}, LatLon{s[1].lat, s[1].lon});
             a.curveProgress = {0.0, 1.0 / n};
             a.turnRateLimit = lf_fittedTurnRate(a, change, n);
