@@ -39,7 +39,7 @@ LiveStandFind gf_searchLiveStand(const AirportState& airport, const LiveStandQue
         if (fits && d <= best) {
             best = d;
             fitting = stand.number;
-        } else if (!fits && d <= bestSmall && stand.heli == (q.category == AircraftCategory::Rotorcraft)) {
+        } else if (!fits && stand.type == 0 && d <= bestSmall && stand.heli == (q.category == AircraftCategory::Rotorcraft)) {
             bestSmall = d;
             small = stand.number;
         }

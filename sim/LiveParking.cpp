@@ -92,7 +92,9 @@ void lf_startPushback(LiveAircraft& a, const MovementContext& c) {
     const double sideFeet = a.halfWingspanNm * kFeetPerNm;
     PositionSample first = lf_sampleAt(e, gf_destinationPoint(end, pushDeg + 90.0, sideFeet), v, e.playoutTime + pushCycles / 2);
     PositionSample second = lf_sampleAt(e, gf_destinationPoint(end, pushDeg - 90.0, sideFeet), v, e.playoutTime + pushCycles / 2);
-    s.insert(s.begin() + 1, {mid, e, second});
+    // The pushback is ours: what the data said beyond this point comes back after it.
+    while (s.size() > 1) s.pop_back();
+    s.insert(s.end(), {mid, e, second});
     a.stand.turnOff = first;
     a.stand.turnSide = c.straightPushbacksOnly ? -1 : 0;
     if (c.outbox != nullptr && a.presence.objectId != 0)
