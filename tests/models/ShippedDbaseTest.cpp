@@ -22,8 +22,8 @@ TEST(ShippedDbase, ReadsCompleteAndConsistent) {
     Log::instance().close();
     const std::string log = readFile(folder / "log.txt");
 
-    EXPECT_GE(db.aircraftTypes.size(), 600u);
-    EXPECT_GE(db.wingspans.size(), 600u);
+    EXPECT_GE(db.aircraftTypes.size(), 1000u);
+    EXPECT_GE(db.wingspans.size(), 1000u);
     EXPECT_GE(db.airlines.size(), 3000u);
     EXPECT_GE(db.registrations.size(), 10000u);
     EXPECT_GE(db.similarGroups.size(), 50u);
