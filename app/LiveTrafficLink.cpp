@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "app/RealTrafficSession.h"
 #include "app/StatusFigures.h"
 #include "common/Log.h"
+#include "common/SafeWrite.h"
 #include "models/FlightIdentity.h"
 #include "models/ModelDatabase.h"
 #include "rt/RtLink.h"
@@ -173,6 +175,25 @@ void lf_publishSnapshot() {
     g_snapshot.swap(snapshot);
 }
 
+// Once a minute when asked for: every live aircraft in the simulator, one per line.
+void lf_writeObjectList() {
+    if (!g_live) return;
+    const bool msfs2020 = gf_simSession().connectedToMsfs2020.load();
+    const ModelDatabase& db = gf_modelDatabase();
+    std::string text;
+    for (const LiveAircraft& a : g_live->aircraft()) {
+        if (a.presence.simState != SimState::Active) continue;
+        const std::string id = msfs2020 ? fmt::format("{}", a.presence.objectId) : fmt::format("{:x}", a.presence.objectId);
+        const bool parked = a.flightState == FlightState::Parked && a.stand.spot.number != 0;
+        text += fmt::format("{};{};{};{};{};{};{}\n", id, a.callsign(), a.registration, a.type, db.airlineOf(a.code.airlineIndex),
+                            a.groundMode ? "GND" : "AIR", parked ? "PARK" : "");
+    }
+    const auto path = gf_paths().outputInfo / "ObjectIdList.txt";
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    if (!gf_writeFileAtomically(path, text)) logLine("Failed to write {}", path.string());
+}
+
 void lf_perSecond() {
     if (!g_live) return;
     g_live->refresh();
@@ -209,6 +230,7 @@ void gf_liveTrafficSetUp() {
         if (g_live) g_live->onMessage(message);
     };
     loop.perSecondLive = lf_perSecond;
+    loop.writeObjectList = lf_writeObjectList;
     gf_parkingSources().liveAircraft = [] {
         std::lock_guard lock(g_snapshotMutex);
         return g_snapshot;
@@ -221,6 +243,7 @@ void gf_liveTrafficCloseDown() {
     loop.updateLiveAircraft = nullptr;
     loop.onLiveMessage = nullptr;
     loop.perSecondLive = nullptr;
+    loop.writeObjectList = nullptr;
     gf_parkingSources().liveAircraft = nullptr;
     // The simulator removes the objects of a client that leaves; only the figures are left to tell.
     if (g_live) logLine("{} live aircraft created, {} removed", g_live->createdCount(), g_live->removedCount());
