@@ -111,6 +111,8 @@ void ParkAirport::removeAll() {
 
 void ParkAirport::leave() {
     if (!airport_) return;
+    logLine("{} static aircraft placed at {}", placedCount_, airport_->icao);
+    placedCount_ = 0;
     removeAll();
     gf_saveLearned(state_);
     airport_.reset();
@@ -157,6 +159,7 @@ void ParkAirport::placeNextStatic() {
     runningNumber_ = (runningNumber_ + 1) % kRunningNumbers;
     const std::uint32_t aircraftId = runningNumber_ == 0 ? kRunningNumbers : runningNumber_;
     standing_.push_back({{position.callsign, position.registration, position.stand, position.kind}, aircraftId, 0});
+    ++placedCount_;
     if (hooks_.createStatic) hooks_.createStatic(position, stand, aircraftId);
 }
 

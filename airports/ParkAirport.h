@@ -103,6 +103,7 @@ private:
     std::vector<PlannedPosition> planned_;
     std::vector<Standing> standing_;
     std::uint32_t runningNumber_ = 0;
+    std::size_t placedCount_ = 0; // static aircraft handed to the simulator at this airport
 };
 
 } // namespace vorl

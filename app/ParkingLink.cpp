@@ -33,8 +33,6 @@ namespace {
 
 // The user's aircraft counts as settled on the ground below this speed.
 constexpr double kSettledKnots = 2.0;
-// Parked traffic of the last hours is still worth placing.
-constexpr int kParkedTrafficMaxAgeHalfHours = 4;
 
 struct ParkingRun {
     ParkAirportList list;
@@ -130,7 +128,8 @@ PlannerWorld lf_world(const NearAirport& airport) {
     };
     RtLink* link = gf_rtLink();
     if (link != nullptr && gf_params().MAX_PARK_SEL.value() > 0 &&
-        link->traffic().requestParkedTraffic(airport.position, kParkedTrafficMaxAgeHalfHours, false)) {
+        // Parked traffic as old as the fit window is still worth placing, like the stands' history.
+        link->traffic().requestParkedTraffic(airport.position, gf_params().MAX_FIT.value(), false)) {
         world.parkedTrafficReceived = true;
         world.parkedTraffic = link->traffic().parkedRecords();
     }

@@ -5,7 +5,7 @@
 set -euo pipefail
 build_dir=${1:-build}
 run_dir=${2:-demo/run}
-duration=${DEMO_SECONDS:-8}
+duration=${DEMO_SECONDS:-180}
 
 rm -rf "$run_dir"
 mkdir -p "$run_dir/docs" "$run_dir/config" "$run_dir/server"
@@ -67,7 +67,19 @@ QT_QPA_PLATFORM=offscreen "$vorl" --workdir "$run_dir" --config-dir "$run_dir/co
 replay=$(sed -n 's|^replay: scenario second \([0-9.]*\) is Unix time \([0-9.]*\)$|\1 \2|p' "$run_dir/rt-server.log")
 read -r replay_second replay_epoch <<<"$replay"
 "$(dirname "$vorl")/../tools/trace/vorl-trace-check" --scenario "$scenario" --trace "$run_dir/sim-trace.jsonl" \
-    --replay-second "$replay_second" --replay-epoch "$replay_epoch" | tee "$run_dir/trace-check.txt" || true
+    --replay-second "$replay_second" --replay-epoch "$replay_epoch" \
+    --stands "$run_dir/server/MSFS/archive/stock/EHAM.xml" | tee "$run_dir/trace-check.txt" || true
 
-echo "demo: log at $run_dir/Log.txt, settings at $run_dir/config/parameters.xml, window at $run_dir/window.png"
-grep -E "liveries read from|livery matching summary|version up-to-date|program version at web|Authenticated at RT server|Deauth success|Exiting:" "$run_dir/Log.txt" || true
+# What the run did, from the program's own log.
+log="$run_dir/Log.txt"
+count() { grep -c -E "$1" "$log" || true; }
+echo
+echo "demo summary ($duration s)"
+sed -n 's/^\([0-9]*\) live aircraft created, \([0-9]*\) removed$/  live aircraft created \1, removed \2/p' "$log"
+sed -n 's/^\([0-9]*\) static aircraft placed at \(.*\)$/  static aircraft placed at \2: \1/p' "$log"
+echo "  live aircraft parked at a stand: $(count ': .* (arrived at stand|parks)$'), left a stand: $(count 'pulling out|pushing back')"
+echo "  liveries matched at step 0..6: $(sed -n '/^Matches at step: $/,/^$/p' "$log" | sed -n 's/^  \([0-9]\): \([0-9]*\)$/\2/p' | paste -sd' ')"
+# The livery scan reports the broken files the sample packages hold on purpose under "Errors:".
+echo "  error lines in the log: $(grep -E 'Error|error' "$log" | grep -c -v '^Errors:$' || true)"
+echo "  trace check: $(head -n 1 "$run_dir/trace-check.txt" 2>/dev/null)"
+echo "demo: log at $log, settings at $run_dir/config/parameters.xml, window at $run_dir/window.png, map at $run_dir/map.svg"

@@ -101,6 +101,7 @@ void lf_startPushback(LiveAircraft& a, const MovementContext& c) {
         gf_setLights(*c.outbox, a.presence.objectId, {.nav = true, .beacon = true, .taxi = true, .logo = true});
     a.flightState = FlightState::PushingBack;
     a.stand.pushbackCountdown = 2;
+    logLine("{:8}: {:8} pushing back", a.stand.spot.id, a.callsign());
     a.stand.leftStand = true;
 }
 
@@ -328,11 +329,11 @@ bool gf_planStandDeparture(LiveAircraft& a, const MovementContext& c) {
     return true;
 }
 
-bool gf_placeOnStandAtBirth(LiveAircraft& a, const MovementContext& c) {
+StandSearch gf_placeOnStandAtBirth(LiveAircraft& a, const MovementContext& c) {
     auto& s = a.stream;
-    if (s.empty() || s.front().airborne != 0 || c.stands == nullptr || !c.stands->find) return false;
+    if (s.empty() || s.front().airborne != 0 || c.stands == nullptr || !c.stands->find) return StandSearch::None;
     const StandAnswer answer = c.stands->find(a, {s.front().lat, s.front().lon}, false);
-    if (answer.result != StandSearch::Found) return false;
+    if (answer.result != StandSearch::Found) return answer.result;
     if (c.clearLiveAtStand) c.clearLiveAtStand(answer.spot, a);
     if (c.stands->makeWay) c.stands->makeWay(answer.spot, a);
     a.stand.spot = answer.spot;
@@ -348,7 +349,7 @@ bool gf_placeOnStandAtBirth(LiveAircraft& a, const MovementContext& c) {
     a.stand.parkedCycle = c.cycle;
     if (c.stands->recordUse) c.stands->recordUse(a.stand.spot, a);
     if (c.stands->maxParkCheck) c.stands->maxParkCheck(true);
-    return true;
+    return StandSearch::Found;
 }
 
 } // namespace vorl

@@ -32,7 +32,8 @@ bool gf_standSample(LiveAircraft& aircraft, PositionSample& sample, std::int32_t
 // then the steps of the pushback. True when the planning step was taken here.
 bool gf_planStandDeparture(LiveAircraft& aircraft, const MovementContext& context);
 
-// A new aircraft whose first sample stands on a stand is placed there at once, parked.
-bool gf_placeOnStandAtBirth(LiveAircraft& aircraft, const MovementContext& context);
+// A new aircraft whose first sample stands on a stand is placed there at once, parked. Busy:
+// the stands are being planned just now, ask again at the next cycle.
+StandSearch gf_placeOnStandAtBirth(LiveAircraft& aircraft, const MovementContext& context);
 
 } // namespace vorl

@@ -434,8 +434,10 @@ void LiveTraffic::spawnLiveAc(LiveAircraft& a) {
     bool onStand = false;
     if (first.airborne != 0) {
         a.flightState = FlightState::Flying;
-    } else if (gf_placeOnStandAtBirth(a, context_)) {
+    } else if (const StandSearch stand = gf_placeOnStandAtBirth(a, context_); stand == StandSearch::Found) {
         onStand = true;
+    } else if (stand == StandSearch::Busy) {
+        return; // the stands are being planned: the next cycle asks again
     } else if (s[1].stationary != 0) {
         // Standing without a stand to put it on: it waits until it moves.
         s.pop_front();

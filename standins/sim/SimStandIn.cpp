@@ -556,7 +556,7 @@ SimBackend::HRESULT SimStandIn::setDataOnSimObject(HANDLE handle, DWORD defineId
         else if (datum.name == "AIRSPEED TRUE") o.trueAirspeed = value;
     }
     trace({{"call", "SetDataOnSimObject"}, {"define", defineId}, {"objectId", objectId}, {"lat", o.lat},
-           {"lon", o.lon}, {"alt", o.altitudeFt}, {"tas", o.trueAirspeed}});
+           {"lon", o.lon}, {"alt", o.altitudeFt}, {"tas", o.trueAirspeed}, {"headingRad", o.heading}});
     return kOk;
 }
 

@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
+#include <pugixml.hpp>
 
 #include "common/Geodesy.h"
 
@@ -203,6 +204,89 @@ std::string gf_reportText(const TraceReport& r) {
                         r.fittedShiftSeconds, r.fittedAirborne.medianM, r.fittedAirborne.p95M, r.fittedGround.medianM,
                         r.fittedGround.p95M);
     for (const std::string& finding : r.findings) text += "  " + finding + "\n";
+    return text;
+}
+
+std::vector<StandRef> gf_readStands(const std::filesystem::path& airportFile) {
+    pugi::xml_document doc;
+    if (!doc.load_file(airportFile.c_str())) throw std::runtime_error("cannot read " + airportFile.string());
+    std::vector<StandRef> stands;
+    for (const pugi::xml_node& p : doc.child("root").child("parkpositions").children("parkpos"))
+        stands.push_back({p.attribute("id").as_string(), p.attribute("latitude").as_double(), p.attribute("longitude").as_double(),
+                          p.attribute("heading").as_double()});
+    return stands;
+}
+
+StandReport gf_checkStands(std::istream& trace, const std::vector<StandRef>& stands, double standingSeconds) {
+    // Closer than this to a stand is standing on it; farther off it is holding on a taxiway.
+    constexpr double kNearStandM = 10.0;
+    constexpr double kStillM = 0.05;
+    struct Pose {
+        std::string tail;
+        double lat = 0.0, lon = 0.0, headingDeg = 0.0;
+        double stillSince = 0.0; // trace ms
+        bool checked = false;
+    };
+    std::map<std::string, Pose> created; // tail -> pose of its creation
+    std::map<std::uint64_t, Pose> objects;
+    StandReport report;
+    const auto check = [&](Pose& pose, double now) {
+        if (pose.checked || now - pose.stillSince < standingSeconds * 1000.0) return;
+        const StandRef* nearest = nullptr;
+        double best = kNearStandM;
+        for (const StandRef& stand : stands) {
+            const double m = gf_distanceNm(stand.lat, stand.lon, pose.lat, pose.lon) * kMetresPerNm;
+            if (m < best) {
+                best = m;
+                nearest = &stand;
+            }
+        }
+        if (nearest == nullptr) return;
+        pose.checked = true;
+        ++report.standing;
+        const double turn = std::abs(std::remainder(pose.headingDeg - nearest->headingDeg, 360.0));
+        if (best <= 2.0 && turn <= 2.0) ++report.onStand;
+        else if (report.off.size() < 10)
+            report.off.push_back(fmt::format("{} at {}: {:.1f} m, {:.1f} degrees off", pose.tail, nearest->id, best, turn));
+    };
+    std::string line;
+    double now = 0.0;
+    while (std::getline(trace, line)) {
+        if (line.empty()) continue;
+        const json e = json::parse(line, nullptr, false);
+        if (e.is_discarded()) continue;
+        now = e.value("t", now);
+        if (e.value("call", "") == "AICreateNonATCAircraft") {
+            created[e.value("tail", "")] = {e.value("tail", ""), e.value("lat", 0.0), e.value("lon", 0.0), e.value("heading", 0.0), now};
+        } else if (e.value("event", "") == "ObjectAdded" && e.contains("tail")) {
+            const auto it = created.find(e.value("tail", ""));
+            if (it != created.end()) objects[e.value("objectId", std::uint64_t{0})] = it->second;
+        } else if (e.value("event", "") == "ObjectRemoved") {
+            const auto it = objects.find(e.value("objectId", std::uint64_t{0}));
+            if (it != objects.end()) {
+                check(it->second, now);
+                objects.erase(it);
+            }
+        } else if (e.value("call", "") == "SetDataOnSimObject" && e.contains("headingRad")) {
+            const auto it = objects.find(e.value("objectId", std::uint64_t{0}));
+            if (it == objects.end()) continue;
+            Pose& pose = it->second;
+            const double lat = e.value("lat", 0.0), lon = e.value("lon", 0.0);
+            const double heading = e.value("headingRad", 0.0) * 180.0 / 3.141592653589793;
+            if (gf_distanceNm(lat, lon, pose.lat, pose.lon) * kMetresPerNm > kStillM || std::abs(heading - pose.headingDeg) > 0.05) {
+                check(pose, now);
+                const std::string tail = pose.tail;
+                pose = {tail, lat, lon, heading, now, false};
+            }
+        }
+    }
+    for (auto& [id, pose] : objects) check(pose, now);
+    return report;
+}
+
+std::string gf_standReportText(const StandReport& r) {
+    std::string text = fmt::format("standing at stands: {} aircraft, {} within 2 m and 2 degrees of their stand\n", r.standing, r.onStand);
+    for (const std::string& off : r.off) text += "  " + off + "\n";
     return text;
 }
 

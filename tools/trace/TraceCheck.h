@@ -70,4 +70,27 @@ TraceReport gf_checkTrace(std::istream& trace, const ScenarioTruth& truth, const
 
 std::string gf_reportText(const TraceReport& report);
 
+// A stand of the park airport's airport file.
+struct StandRef {
+    std::string id;
+    double lat = 0.0;
+    double lon = 0.0;
+    double headingDeg = 0.0;
+};
+
+// The <parkpos> elements of an airport file.
+std::vector<StandRef> gf_readStands(const std::filesystem::path& airportFile);
+
+struct StandReport {
+    std::size_t standing = 0; // aircraft that stood still near a stand for a while
+    std::size_t onStand = 0;  // of them, within 2 m of the stand and 2 degrees of its heading
+    std::vector<std::string> off;
+};
+
+// Every aircraft that stood still for at least `standingSeconds` within 10 m of a stand (static
+// ones stand all their life) is checked against the nearest stand.
+StandReport gf_checkStands(std::istream& trace, const std::vector<StandRef>& stands, double standingSeconds = 20.0);
+
+std::string gf_standReportText(const StandReport& report);
+
 } // namespace vorl::tracecheck

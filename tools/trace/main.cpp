@@ -13,14 +13,14 @@ namespace {
 
 void lf_usage() {
     std::cerr << "usage: vorl-trace-check --scenario FILE --trace FILE --replay-second S --replay-epoch E\n"
-                 "                        [--delay 30] [--ground-ft -11] [--warm-up 90]\n"
+                 "                        [--delay 30] [--ground-ft -11] [--warm-up 90] [--stands AIRPORT_FILE]\n"
                  "  S and E come from the RealTraffic stand-in's line \"replay: scenario second S is Unix time E\".\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string scenarioPath, tracePath;
+    std::string scenarioPath, tracePath, standsPath;
     Alignment alignment;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
         else if (arg == "--delay") alignment.playoutDelay = std::stod(value);
         else if (arg == "--ground-ft") alignment.groundFt = std::stod(value);
         else if (arg == "--warm-up") alignment.warmUpSeconds = std::stod(value);
+        else if (arg == "--stands") standsPath = value;
         else {
             lf_usage();
             return 2;
@@ -48,5 +49,12 @@ int main(int argc, char** argv) {
     }
     const TraceReport report = gf_checkTrace(trace, ScenarioTruth::parse(scenario), alignment);
     std::cout << gf_reportText(report);
-    return report.teleports == 0 && report.belowGround == 0 && report.duplicateCreations == 0 ? 0 : 1;
+    bool standsOk = true;
+    if (!standsPath.empty()) {
+        std::ifstream again(tracePath);
+        const StandReport stands = gf_checkStands(again, gf_readStands(standsPath));
+        std::cout << gf_standReportText(stands);
+        standsOk = stands.onStand == stands.standing;
+    }
+    return report.teleports == 0 && report.belowGround == 0 && report.duplicateCreations == 0 && standsOk ? 0 : 1;
 }
