@@ -39,7 +39,7 @@ LiveStandFind gf_searchLiveStand(const AirportState& airport, const LiveStandQue
         if (fits && d <= best) {
             best = d;
             fitting = stand.number;
-        } else if (!fits && stand.type == 0 && d <= bestSmall && stand.heli == (q.category == AircraftCategory::Rotorcraft)) {
+        } else if (!fits && d <= bestSmall && stand.heli == (q.category == AircraftCategory::Rotorcraft)) {
             bestSmall = d;
             small = stand.number;
         }
@@ -53,9 +53,13 @@ LiveStandFind gf_searchLiveStand(const AirportState& airport, const LiveStandQue
     return {small, small != 0};
 }
 
-void gf_widenStandFor(Stand& stand, double halfWingspanNm) {
-    stand.radius = halfWingspanNm - kWidenMarginNm;
+bool gf_widenStandFor(Stand& stand, double halfWingspanNm) {
+    // A stand refused by its type may well be large enough already: it never shrinks.
+    const double wanted = halfWingspanNm - kWidenMarginNm;
+    if (wanted <= stand.radius) return false;
+    stand.radius = wanted;
     stand.radiusChange = true;
+    return true;
 }
 
 } // namespace vorl

@@ -25,16 +25,18 @@ struct LiveStandQuery {
 
 struct LiveStandFind {
     std::uint32_t number = 0; // 1-based, 0: none
-    bool tooSmall = false;    // the nearest stand, smaller than the aircraft
+    bool tooSmall = false;    // the nearest stand, and it does not fit the aircraft
+    bool widened = false;     // it was made larger for the aircraft
 };
 
 // The stand a live aircraft parks on: the nearest fitting one within 20 m (55 m wide), else in
 // wide mode a fitting one within 85 m whose history knows the aircraft, else a stand within
-// 20 m too small for it. Helicopter stands are for rotorcraft only and rotorcraft park only on
+// 20 m that does not fit it (too small, or of a type meant for other aircraft). Helicopter stands are for rotorcraft only and rotorcraft park only on
 // them.
 LiveStandFind gf_searchLiveStand(const AirportState& airport, const LiveStandQuery& query);
 
-// A too-small stand taken by a live aircraft grows to its size (kept in the learned file).
-void gf_widenStandFor(Stand& stand, double halfWingspanNm);
+// A stand taken by a live aircraft that did not fit grows to its size (kept in the learned file).
+// True when it grew.
+bool gf_widenStandFor(Stand& stand, double halfWingspanNm);
 
 } // namespace vorl

@@ -235,8 +235,8 @@ LiveStandFind ParkAirport::findLiveStand(LiveStandQuery query) {
     if (!airport_ || state_.stands.empty()) return {};
     for (const std::string& id : {reservedStand(), userStand_})
         if (!id.empty()) query.excludedIds.push_back(id);
-    const LiveStandFind found = gf_searchLiveStand(state_, query);
-    if (found.number != 0 && found.tooSmall) gf_widenStandFor(state_.stands[found.number - 1], query.halfWingspanNm);
+    LiveStandFind found = gf_searchLiveStand(state_, query);
+    if (found.number != 0 && found.tooSmall) found.widened = gf_widenStandFor(state_.stands[found.number - 1], query.halfWingspanNm);
     return found;
 }
 

@@ -321,7 +321,7 @@ LiveStandHooks gf_liveStandHooks() {
         const LiveStandFind found = g_run->park.findLiveStand(std::move(query));
         const Stand* stand = found.number != 0 ? g_run->park.stand(found.number) : nullptr;
         if (stand == nullptr) return {};
-        if (found.tooSmall) gf_figures().standChanges.fetch_add(1);
+        if (found.widened) gf_figures().standChanges.fetch_add(1);
         return {StandSearch::Found, lf_spotOf(*stand)};
     };
     hooks.makeWay = [](const StandSpot& stand, const LiveAircraft& a) {

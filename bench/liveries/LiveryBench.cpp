@@ -6,9 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include "common/Log.h"
-#include "models/DbaseReader.h"
 #include "models/LiveryCatalogue.h"
 #include "models/LiveryScan.h"
+#include "tests/support/ShippedDatabase.h"
 #include "tools/aipackages/AiPackages.h"
 
 namespace fs = std::filesystem;
@@ -16,15 +16,7 @@ using namespace vorl;
 
 namespace {
 
-ModelDatabase& lf_database() {
-    static ModelDatabase db;
-    static const bool read = [] {
-        gf_readDbaseXml(fs::path(VORL_DATA_FOLDER) / "dbase.xml", db);
-        return true;
-    }();
-    (void)read;
-    return db;
-}
+ModelDatabase& lf_database() { return vorl::test::shippedDatabase(std::filesystem::path(VORL_DATA_FOLDER) / "dbase.xml"); }
 
 fs::path lf_installation(std::size_t copies) {
     const fs::path folder = fs::temp_directory_path() / fmt::format("vorl-bench-liveries-{}", copies);

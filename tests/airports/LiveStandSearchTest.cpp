@@ -43,6 +43,8 @@ TEST(LiveStandSearch, AStandWithoutTypeFitsWhenTheWingsOverhangLessThanTwoMetres
     EXPECT_EQ(found.number, 1u);
     EXPECT_FALSE(found.tooSmall);
 
+    gf_widenStandFor(airport.stands[0], 20.0 * kNmPerMeter);
+    EXPECT_FALSE(airport.stands[0].radiusChange) << "a stand never shrinks";
     gf_widenStandFor(airport.stands[0], 40.0 * kNmPerMeter);
     EXPECT_NEAR(airport.stands[0].radius / kNmPerMeter, 39.0, 1e-6);
     EXPECT_TRUE(airport.stands[0].radiusChange);
@@ -59,7 +61,12 @@ TEST(LiveStandSearch, NearestFittingStandWinsExceptTheUsersAndHelicopterStands) 
     LiveStandQuery q = lf_aircraft(17.0);
     q.excludedIds = {"A1"};
     EXPECT_EQ(gf_searchLiveStand(airport, q).number, 2u);
+    // Only a stand meant for light aircraft is left: taken as the stand that does not fit.
     q.excludedIds = {"A1", "A2"};
+    const LiveStandFind typed = gf_searchLiveStand(airport, q);
+    EXPECT_EQ(typed.number, 4u);
+    EXPECT_TRUE(typed.tooSmall);
+    q.excludedIds = {"A1", "A2", "G1"};
     EXPECT_EQ(gf_searchLiveStand(airport, q).number, 0u);
 }
 

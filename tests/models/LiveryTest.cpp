@@ -9,11 +9,11 @@
 
 #include "common/Log.h"
 #include "common/UserErrorException.h"
-#include "models/DbaseReader.h"
 #include "models/LiveryCatalogue.h"
 #include "models/LiveryScan.h"
 #include "models/Regcodes.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/ShippedDatabase.h"
 #include "tools/aipackages/AiPackages.h"
 
 namespace fs = std::filesystem;
@@ -24,15 +24,7 @@ using vorl::test::writeFile;
 
 namespace {
 
-ModelDatabase& shippedDatabase() {
-    static ModelDatabase db;
-    static const bool read = [] {
-        gf_readDbaseXml(fs::path(VORL_DATA_FOLDER) / "dbase.xml", db);
-        return true;
-    }();
-    (void)read;
-    return db;
-}
+ModelDatabase& shippedDatabase() { return vorl::test::shippedDatabase(std::filesystem::path(VORL_DATA_FOLDER) / "dbase.xml"); }
 
 class Installation : public ::testing::Test {
 protected:
