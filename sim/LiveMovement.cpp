@@ -16,7 +16,7 @@ constexpr double kFlarePitch = -4.0 * kPi / 180.0; // nose up in the simulator's
 constexpr double kStandingDeg = 0.00015;           // less movement than this is jitter of a standing aircraft
 constexpr int kHoldingStepCycles = 300;
 constexpr double kNearAirportNm = 10.0;
-constexpr double kMaxCatchUpFactor = 1.1;
+constexpr double kMaxCatchUpFactor = 1.25;
 constexpr double kMaxLegSpeedFactor = 1.25;
 constexpr double kMinCatchUpSpeedKt = 20.0;
 
@@ -484,9 +484,9 @@ bool lf_arriving(const LiveAircraft& a, const MovementContext& c) {
 }
 
 // Cycles the leg to the next sample is planned over. An aircraft behind its schedule (just
-// activated, or after a hold) is not rushed to the sample: it takes at least nine tenths of the
-// time the leg really took and catches up over the following legs. The late allowance bounds how
-// far the schedule may slip.
+// activated, or after a hold) is not rushed to the sample: it takes at least four fifths of the
+// time the leg really took and catches up over the following legs, never faster than a quarter
+// above its speed. The late allowance bounds how far the schedule may slip.
 int lf_plannedCycles(const LiveAircraft& a, const MovementContext& c) {
     const auto& s = a.stream;
     const PositionSample& next = s[1];

@@ -67,6 +67,7 @@ void lf_pullOut(LiveAircraft& a, const MovementContext& c) {
     const double v = a.taxiSpeedKt;
     const LatLon end = gf_destinationPoint(lf_standPosition(a), gf_radToDeg(a.stand.spot.heading), 2.0 * a.halfWingspanNm * kFeetPerNm);
     s[0].groundSpeed = v;
+    s[0].scheduledDue = c.cycle; // the plan starts now, whenever the aircraft parked
     s.insert(s.begin() + 1, lf_sampleAt(s[0], end, v, c.cycle + lf_cyclesAt(gf_distanceNm(lf_here(a), end), v)));
     a.flightState = FlightState::Taxi;
     a.targetBearing = a.motion.heading;
@@ -86,6 +87,7 @@ void lf_startPushback(LiveAircraft& a, const MovementContext& c) {
     const LatLon end = gf_destinationPoint(here, pushDeg, pushFeet);
     const std::int32_t pushCycles = std::max(lf_cyclesAt(gf_distanceNm(here, end), v), kMinDriveCycles);
     s[0].groundSpeed = v;
+    s[0].scheduledDue = c.cycle; // the plan starts now, whenever the aircraft parked
     PositionSample e = lf_sampleAt(s[0], end, v, c.cycle + pushCycles);
     PositionSample mid = lf_sampleAt(s[0], {(here.lat + end.lat) / 2.0, (here.lon + end.lon) / 2.0}, v, c.cycle + pushCycles / 2);
     // The two ends of a pushback with a turn: the tail swings to one side or the other.
@@ -115,8 +117,12 @@ void lf_pushbackStep(LiveAircraft& a, const MovementContext& c) {
             // The tail swings round through the straight end point.
             const PositionSample corner = s[1];
             s.erase(s.begin() + 1);
-            const int n = std::max(gf_legCycles(s[1].playoutTime, c.cycle), 1);
-            a.curve.emplace(lf_here(a), LatLon{corner.lat, corner.lon}, LatLon{s[1].lat, s[1].lon});
+            // However late the push is, the swing is never faster than the taxi speed.
+            const LatLon here = lf_here(a), end{s[1].lat, s[1].lon}, via{corner.lat, corner.lon};
+            const double arcNm = (gf_distanceNm(here, via) + gf_distanceNm(via, end) + gf_distanceNm(here, end)) / 2.0;
+            const int n = std::max(gf_legCycles(s[1].playoutTime, c.cycle), lf_cyclesAt(arcNm, a.taxiSpeedKt));
+            s[1].playoutTime = s[1].scheduledDue = c.cycle + n;
+            a.curve.emplace(here, via, end);
             a.curveProgress = {0.0, 1.0 / n};
             a.turnRateLimit = gf_degToRad(90.0) / n * 2.0;
         } else if (s.size() >= 3) {
@@ -176,6 +182,7 @@ void gf_drive2Stand(LiveAircraft& a, const MovementContext& /*c*/) {
         return;
     }
     PositionSample& last = s.back();
+    last.scheduledDue = last.playoutTime; // the drive is timed from here, not from the feed's schedule
     const double v = a.taxiSpeedKt;
     const LatLon stand = lf_standPosition(a);
     const double nm = gf_distanceNm({last.lat, last.lon}, stand);
