@@ -59,6 +59,10 @@ CommandLineOptions gf_parseCommandLine(const std::vector<std::string>& args) {
             options.simTrace = value;
         } else if (lf_takeValue("--sim-map", args, i, value, options.error)) {
             options.simMap = value;
+        } else if (lf_takeValue("--user-script", args, i, value, options.error)) {
+            if (value != "departure" && value != "parked")
+                options.error = fmt::format("--user-script takes departure or parked, not '{}'", value);
+            options.userScript = value;
         } else if (lf_takeValue("--sim-version", args, i, value, options.error)) {
             if (value != "2020" && value != "2024")
                 options.error = fmt::format("--sim-version takes 2020 or 2024, not '{}'", value);
@@ -93,6 +97,8 @@ std::string gf_usageText() {
            "                                   aircraft with their last minute of track (SVG)\n"
            "  --sim-version 2020|2024          the simulator the stand-in plays (default: the\n"
            "                                   one the settings name)\n"
+           "  --user-script departure|parked   the stand-in's user aircraft stands at EHAM D7 and\n"
+           "                                   departs after two minutes (default), or stays there\n"
            "  --window-png FILE                save a picture of the window to FILE when closing\n"
            "  --version                        print the program's version\n"
            "  --help                           this text\n";

@@ -21,6 +21,7 @@ struct CommandLineOptions {
     std::optional<std::filesystem::path> simTrace;
     std::optional<std::filesystem::path> simMap;
     std::string simVersion;
+    std::string userScript = "departure"; // what the stand-in's user aircraft does: departure or parked
     // Where the window saves a picture of itself when the program ends.
     std::optional<std::filesystem::path> windowPicture;
     // Wrong use of an option that takes a value; the program says so and ends.

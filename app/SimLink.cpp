@@ -70,6 +70,10 @@ std::unique_ptr<SimBackend> gf_makeSimBackend(const CommandLineOptions& options)
     standin::SimStandInConfig config;
     const bool msfs2020 = options.simVersion.empty() ? gf_params().isMsfs2020() : options.simVersion == "2020";
     config.version = msfs2020 ? standin::SimulatorVersion::Msfs2020 : standin::SimulatorVersion::Msfs2024;
+    if (options.userScript == "parked") {
+        const standin::UserPose stand = standin::UserScript::ehamDeparture().poseAt(0.0);
+        config.user = standin::UserScript::fixed(stand.lat, stand.lon, stand.altitudeFt, stand.headingDeg, true);
+    }
     config.tracePath = options.simTrace;
     config.mapPath = options.simMap;
     // The stand-in can create the liveries installed where the livery scan looks.

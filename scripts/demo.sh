@@ -60,7 +60,7 @@ set_setting RT_LICENSE "$demo_key"
 
 echo "demo: VORL runs for $duration seconds with its window on Qt's offscreen platform"
 QT_QPA_PLATFORM=offscreen "$vorl" --workdir "$run_dir" --config-dir "$run_dir/config" \
-    --duration "$duration" --window-png "$run_dir/window.png" \
+    --duration "$duration" --window-png "$run_dir/window.png" --user-script "${DEMO_USER:-departure}" \
     --sim-trace "$run_dir/sim-trace.jsonl" --sim-map "$run_dir/map.svg"
 
 # What the simulator showed, against the scenario shifted by the play-out delay.

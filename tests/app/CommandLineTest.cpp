@@ -38,4 +38,7 @@ TEST(CommandLine, SimulatorStandInOptions) {
     EXPECT_FALSE(gf_parseCommandLine({"--sim-version", "2022"}).error.empty());
     EXPECT_FALSE(gf_parseCommandLine({"--sim-trace"}).error.empty());
     EXPECT_NE(gf_usageText().find("--sim-map"), std::string::npos);
+    EXPECT_EQ(o.userScript, "departure");
+    EXPECT_EQ(gf_parseCommandLine({"--user-script", "parked"}).userScript, "parked");
+    EXPECT_FALSE(gf_parseCommandLine({"--user-script", "loop"}).error.empty());
 }
