@@ -160,16 +160,7 @@ void lf_publishSnapshot() {
     std::vector<LiveAtAirport> snapshot;
     for (const LiveAircraft& a : g_live->aircraft()) {
         if (a.presence.simState != SimState::Active || !a.groundMode) continue;
-        LiveAtAirport entry;
-        entry.callsign = a.callsign();
-        entry.registration = a.registration;
-        entry.identity = a.code;
-        entry.parked = a.flightState == FlightState::Parked && a.stand.spot.number != 0;
-        entry.stand = a.stand.spot.number;
-        entry.lat = a.motion.lat;
-        entry.lon = a.motion.lon;
-        entry.halfWingspanNm = a.halfWingspanNm;
-        snapshot.push_back(std::move(entry));
+        snapshot.push_back(gf_liveAtAirport(a));
     }
     std::lock_guard lock(g_snapshotMutex);
     g_snapshot.swap(snapshot);
@@ -209,6 +200,19 @@ LiveSources& gf_liveSources() {
 }
 
 std::int32_t gf_playoutClock() { return g_playoutClock.load(); }
+
+LiveAtAirport gf_liveAtAirport(const LiveAircraft& a) {
+    LiveAtAirport entry;
+    entry.callsign = a.callsign();
+    entry.registration = a.registration;
+    entry.identity = a.code;
+    entry.parked = a.flightState == FlightState::Parked && a.stand.spot.number != 0;
+    entry.stand = a.stand.spot.number;
+    entry.lat = a.motion.lat;
+    entry.lon = a.motion.lon;
+    entry.halfWingspanNm = a.halfWingspanNm;
+    return entry;
+}
 
 LiveTraffic* gf_liveTraffic() { return g_live.get(); }
 

@@ -7,6 +7,7 @@
 namespace vorl {
 
 struct LiveAircraft;
+struct LiveAtAirport;
 class LiveTraffic;
 
 // The livery matching is connected here when it is present.
@@ -26,6 +27,9 @@ void gf_liveTrafficSetUp();
 
 // Closing down's part: every live aircraft taken out of the simulator, the hooks released.
 void gf_liveTrafficCloseDown();
+
+// A live aircraft as the parking sees it: identity, position and the stand it uses.
+LiveAtAirport gf_liveAtAirport(const LiveAircraft& aircraft);
 
 // The live traffic of the running session (main-loop thread only), nullptr outside a session.
 LiveTraffic* gf_liveTraffic();

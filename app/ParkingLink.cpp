@@ -291,19 +291,6 @@ StandSpot lf_spotOf(const Stand& stand) {
     return {stand.number, stand.id, stand.latitude, stand.longitude, stand.heading, stand.radius, stand.cargo, stand.adjacent};
 }
 
-LiveAtAirport lf_liveEntry(const LiveAircraft& a) {
-    LiveAtAirport entry;
-    entry.callsign = a.callsign();
-    entry.registration = a.registration;
-    entry.identity = a.code;
-    entry.stand = a.stand.spot.number;
-    entry.parked = true;
-    entry.lat = a.motion.lat;
-    entry.lon = a.motion.lon;
-    entry.halfWingspanNm = a.halfWingspanNm;
-    return entry;
-}
-
 } // namespace
 
 std::optional<CurrentAirport> gf_currentParkAirport() {
@@ -332,7 +319,7 @@ LiveStandHooks gf_liveStandHooks() {
     hooks.recordUse = [](const StandSpot& stand, const LiveAircraft& a) {
         if (!g_run) return;
         std::unique_lock lock(g_run->mutex, std::try_to_lock);
-        if (lock.owns_lock()) g_run->park.learnLiveAtStand(stand.number, lf_liveEntry(a));
+        if (lock.owns_lock()) g_run->park.learnLiveAtStand(stand.number, gf_liveAtAirport(a));
     };
     hooks.maxParkCheck = [](bool aboutToPark) {
         if (!g_run) return;

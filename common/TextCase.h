@@ -20,6 +20,9 @@ inline std::string gf_lowerCase(std::string_view text) {
     return out;
 }
 
+// The "s" of a counted noun in the log's texts.
+inline const char* gf_pluralS(std::size_t count) { return count == 1 ? "" : "s"; }
+
 inline bool gf_containsNoCase(std::string_view text, std::string_view part) {
     return gf_lowerCase(text).find(gf_lowerCase(part)) != std::string::npos;
 }

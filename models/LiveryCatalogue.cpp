@@ -8,6 +8,7 @@
 #include <pugixml.hpp>
 
 #include "common/Log.h"
+#include "common/TextCase.h"
 #include "common/UserErrorException.h"
 #include "models/ModelDatabase.h"
 
@@ -38,8 +39,6 @@ const std::string& lf_shortName(const std::string& code) {
 std::uint32_t lf_pairKey(std::uint16_t a, std::uint16_t b) { return (static_cast<std::uint32_t>(a) << 16) | b; }
 
 template <typename T> void lf_shuffle(std::vector<T>& list) { std::shuffle(list.begin(), list.end(), lf_randomEngine()); }
-
-const char* lf_plural(std::size_t n) { return n == 1 ? "" : "s"; }
 
 bool lf_boolAttribute(const pugi::xml_node& node, const char* name) {
     const std::string text = node.attribute(name).as_string();
@@ -370,10 +369,10 @@ std::vector<AircraftCategory> LiveryCatalogue::logCounts() const {
             missing.push_back(category);
             continue;
         }
-        const std::string cargoText = cargo > 0 ? fmt::format(" and {} cargo liverie{}", cargo, cargo == 1 ? "" : "s") : "";
-        logLine("Category {}: {} pax liverie{}{}", gf_categoryName(category), pax, pax == 1 ? "" : "s", cargoText);
+        const std::string cargoText = cargo > 0 ? fmt::format(" and {} cargo liverie{}", cargo, gf_pluralS(cargo)) : "";
+        logLine("Category {}: {} pax liverie{}{}", gf_categoryName(category), pax, gf_pluralS(pax), cargoText);
     }
-    if (genericModels_ > 0) logLine("{} model{} have a generic livery", genericModels_, lf_plural(genericModels_));
+    if (genericModels_ > 0) logLine("{} model{} have a generic livery", genericModels_, gf_pluralS(genericModels_));
     else logLine("No generic liveries");
     return missing;
 }

@@ -360,15 +360,13 @@ private:
     std::vector<std::string> fixes_, invalidFiles_, incomplete_, noSections_;
 };
 
-const char* lf_plural(std::size_t n) { return n == 1 ? "" : "s"; }
-
 void lf_logReport(const LiveryScanResult& r) {
     const bool errors = r.invalidAirlines + r.invalidModels + r.fixes + r.invalidFiles + r.incompleteSections > 0;
     logLine(errors ? "\nErrors:" : "\nNo errors");
     if (r.invalidAirlines > 0)
-        logLine("{:5} invalid airline code{}, see {}", r.invalidAirlines, lf_plural(r.invalidAirlines), "InvalidAirlineCodes.txt");
+        logLine("{:5} invalid airline code{}, see {}", r.invalidAirlines, gf_pluralS(r.invalidAirlines), "InvalidAirlineCodes.txt");
     if (r.invalidModels > 0)
-        logLine("{:5} invalid model code{}, see {}", r.invalidModels, lf_plural(r.invalidModels), "InvalidAircraftCodes.txt");
+        logLine("{:5} invalid model code{}, see {}", r.invalidModels, gf_pluralS(r.invalidModels), "InvalidAircraftCodes.txt");
     if (r.fixes > 0) logLine("{:5} fixes, see {}", r.fixes, "Fixes.txt");
     if (r.invalidFiles > 0) logLine("{:5} invalid aircraft.cfg files, see {}", r.invalidFiles, "InvalidAircraftCfgFiles.txt");
     if (r.incompleteSections > 0)
@@ -500,7 +498,7 @@ LiveryScanResult gf_scanLiveries(const LiveryScanSettings& settings, ModelDataba
         for (const FileScan& file : lf_readAll(files, settings.threads, settings.status))
             added += processor.addFile(file, static_cast<int>(i));
         logLine("found in {}", folder.string());
-        if (added > 0) logLine("{} liverie{} {}", added, added == 1 ? "" : "s", folder.filename().string());
+        if (added > 0) logLine("{} liverie{} {}", added, gf_pluralS(added), folder.filename().string());
         else logLine("No liveries {}", folder.filename().string());
         total += added;
     }

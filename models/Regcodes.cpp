@@ -22,8 +22,6 @@ constexpr std::size_t kMinRegcodeLength = 3;
 constexpr std::size_t kMaxRegcodeLength = 10;
 
 const char* lf_liveryWord(std::size_t n) { return n == 1 ? "livery" : "liveries"; }
-const char* lf_plural(std::size_t n) { return n == 1 ? "" : "s"; }
-
 void lf_writeReport(const fs::path& path, const std::vector<std::string>& lines) {
     std::error_code ec;
     fs::remove(path, ec);
@@ -110,7 +108,7 @@ std::unordered_set<std::string> gf_readDontUseTitles(const fs::path& file, const
     std::error_code ec;
     if (fs::is_regular_file(file, ec)) {
         const std::size_t n = readOne(file);
-        logLine("{:5} don't use title{} read", n, lf_plural(n));
+        logLine("{:5} don't use title{} read", n, gf_pluralS(n));
     }
     if (fs::is_directory(folder, ec)) {
         std::size_t n = 0;
@@ -122,7 +120,7 @@ std::unordered_set<std::string> gf_readDontUseTitles(const fs::path& file, const
             logLine("exception: {}", e.what());
             failed = true;
         }
-        logLine("{:5} don't use title{} read from files in {}", n, lf_plural(n), folder.string());
+        logLine("{:5} don't use title{} read from files in {}", n, gf_pluralS(n), folder.string());
     }
     return titles;
 }
@@ -150,9 +148,9 @@ RegistrationLiveries gf_mergeRegcodes(const RegcodeSources& input, const std::ve
             }
         }
     }
-    std::string summary = fmt::format("{} new regcode{} added", added, lf_plural(added));
-    if (replaced > 0) summary += fmt::format(", {} regcode{} replaced", replaced, lf_plural(replaced));
-    if (special > 0) summary += fmt::format(", {} regcode{} defined as special", special, lf_plural(special));
+    std::string summary = fmt::format("{} new regcode{} added", added, gf_pluralS(added));
+    if (replaced > 0) summary += fmt::format(", {} regcode{} replaced", replaced, gf_pluralS(replaced));
+    if (special > 0) summary += fmt::format(", {} regcode{} defined as special", special, gf_pluralS(special));
     logLine(summary);
     lf_writeReport(input.offlineReport, report);
     logLine("Offline regcode files processed, results can be found in '{}'", input.offlineReport.string());

@@ -262,12 +262,10 @@ void lf_planTaxiCourse(LiveAircraft& a, const MovementContext& c) {
             s.erase(s.begin() + 1);
             int n = gf_legCycles(s[1].playoutTime, c.cycle);
             // The curve is longer than the leg; driven in the leg's time it would be too fast.
-            const LatLon end{s[1].lat, s[1].lon};
-            const double arcNm = (gf_distanceNm(here, {control.lat, control.lon}) + gf_distanceNm({control.lat, control.lon}, end) +
-                                  gf_distanceNm(here, end)) / 2.0;
+            const double arcNm = gf_curveLengthNm(here, {control.lat, control.lon}, {s[1].lat, s[1].lon});
             const double fastestKt = std::max({s[0].groundSpeed, control.groundSpeed, s[1].groundSpeed, kMinCatchUpSpeedKt}) *
                                      kMaxLegSpeedFactor;
-            const int bySpeed = static_cast<int>(std::lround(arcNm / fastestKt * 3600.0 * kCyclesPerSecond));
+            const int bySpeed = gf_cyclesAtSpeed(arcNm, fastestKt);
             if (bySpeed > n) {
                 n = bySpeed;
                 s[1].playoutTime = c.cycle + n;
@@ -495,7 +493,7 @@ int lf_plannedCycles(const LiveAircraft& a, const MovementContext& c) {
     // Never faster than a quarter above the reported speed, whatever the schedule says.
     const double speedKt = std::max({s[0].groundSpeed, next.groundSpeed, kMinCatchUpSpeedKt});
     const double nm = gf_distanceNm(lf_here(a), {next.lat, next.lon});
-    const int bySpeed = static_cast<int>(std::lround(nm / (speedKt * kMaxLegSpeedFactor) * 3600.0 * kCyclesPerSecond));
+    const int bySpeed = gf_cyclesAtSpeed(nm, speedKt * kMaxLegSpeedFactor);
     const int natural = next.scheduledDue - s[0].scheduledDue;
     const int unhurried = a.pendingCourseChange ? 0 : static_cast<int>(std::lround(natural / kMaxCatchUpFactor));
     const int latest = std::max(next.playoutTime + a.lateAllowance - c.cycle, scheduled);

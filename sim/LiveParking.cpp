@@ -17,15 +17,10 @@ constexpr double kStandingOnStandNm = 0.010799136069114472; // 20 m: samples thi
 constexpr double kLeftStandBeforeNm = kArrivingNm;
 constexpr int kMinDriveCycles = 100;
 constexpr int kStoppedCopyCycles = 50;
-constexpr double kCyclesPerNmAtOneKnot = 360000.0;
 constexpr int kStepsOutToLeave = 2;
 
 LatLon lf_standPosition(const LiveAircraft& a) { return {a.stand.spot.lat, a.stand.spot.lon}; }
 LatLon lf_here(const LiveAircraft& a) { return {a.motion.lat, a.motion.lon}; }
-
-std::int32_t lf_cyclesAt(double nm, double speedKt) {
-    return static_cast<std::int32_t>(std::lround(nm / std::max(speedKt, 1.0) * kCyclesPerNmAtOneKnot));
-}
 
 // Parked less than this long and moved off again: it was towed, not departing.
 std::int32_t lf_towedWithinCycles(AircraftCategory category) {
@@ -68,7 +63,7 @@ void lf_pullOut(LiveAircraft& a, const MovementContext& c) {
     const LatLon end = gf_destinationPoint(lf_standPosition(a), gf_radToDeg(a.stand.spot.heading), 2.0 * a.halfWingspanNm * kFeetPerNm);
     s[0].groundSpeed = v;
     s[0].scheduledDue = c.cycle; // the plan starts now, whenever the aircraft parked
-    s.insert(s.begin() + 1, lf_sampleAt(s[0], end, v, c.cycle + lf_cyclesAt(gf_distanceNm(lf_here(a), end), v)));
+    s.insert(s.begin() + 1, lf_sampleAt(s[0], end, v, c.cycle + gf_cyclesAtSpeed(gf_distanceNm(lf_here(a), end), v)));
     a.flightState = FlightState::Taxi;
     a.targetBearing = a.motion.heading;
     lf_departureLights(a, c);
@@ -85,7 +80,7 @@ void lf_startPushback(LiveAircraft& a, const MovementContext& c) {
     const double pushFeet = 2.5 * std::max(a.stand.spot.radiusNm, a.halfWingspanNm) * kFeetPerNm;
     const LatLon here = lf_here(a);
     const LatLon end = gf_destinationPoint(here, pushDeg, pushFeet);
-    const std::int32_t pushCycles = std::max(lf_cyclesAt(gf_distanceNm(here, end), v), kMinDriveCycles);
+    const std::int32_t pushCycles = std::max(gf_cyclesAtSpeed(gf_distanceNm(here, end), v), kMinDriveCycles);
     s[0].groundSpeed = v;
     s[0].scheduledDue = c.cycle; // the plan starts now, whenever the aircraft parked
     PositionSample e = lf_sampleAt(s[0], end, v, c.cycle + pushCycles);
@@ -119,8 +114,8 @@ void lf_pushbackStep(LiveAircraft& a, const MovementContext& c) {
             s.erase(s.begin() + 1);
             // However late the push is, the swing is never faster than the taxi speed.
             const LatLon here = lf_here(a), end{s[1].lat, s[1].lon}, via{corner.lat, corner.lon};
-            const double arcNm = (gf_distanceNm(here, via) + gf_distanceNm(via, end) + gf_distanceNm(here, end)) / 2.0;
-            const int n = std::max(gf_legCycles(s[1].playoutTime, c.cycle), lf_cyclesAt(arcNm, a.taxiSpeedKt));
+            const double arcNm = gf_curveLengthNm(here, via, end);
+            const int n = std::max(gf_legCycles(s[1].playoutTime, c.cycle), gf_cyclesAtSpeed(arcNm, a.taxiSpeedKt));
             s[1].playoutTime = s[1].scheduledDue = c.cycle + n;
             a.curve.emplace(here, via, end);
             a.curveProgress = {0.0, 1.0 / n};
@@ -186,7 +181,7 @@ void gf_drive2Stand(LiveAircraft& a, const MovementContext& /*c*/) {
     const double v = a.taxiSpeedKt;
     const LatLon stand = lf_standPosition(a);
     const double nm = gf_distanceNm({last.lat, last.lon}, stand);
-    const std::int32_t cycles = std::max(lf_cyclesAt(nm, v), kMinDriveCycles);
+    const std::int32_t cycles = std::max(gf_cyclesAtSpeed(nm, v), kMinDriveCycles);
     PositionSample onStand = lf_sampleAt(last, stand, v, s.front().playoutTime + cycles);
     onStand.track = gf_radToDeg(a.stand.spot.heading);
     onStand.bank = a.motion.bank;

@@ -116,4 +116,12 @@ void gf_turnTowards(MotionState& state, double wanted, double rateLimit) {
     state.heading = std::fmod(state.heading + turn + 2.0 * kPi, 2.0 * kPi);
 }
 
+std::int32_t gf_cyclesAtSpeed(double nm, double speedKt) {
+    return static_cast<std::int32_t>(std::lround(nm / std::max(speedKt, 1.0) * 3600.0 * kCyclesPerSecond));
+}
+
+double gf_curveLengthNm(LatLon start, LatLon control, LatLon end) {
+    return (gf_distanceNm(start, control) + gf_distanceNm(control, end) + gf_distanceNm(start, end)) / 2.0;
+}
+
 } // namespace vorl

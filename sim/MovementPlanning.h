@@ -11,6 +11,13 @@ namespace vorl {
 // second so that an overdue sample is approached smoothly instead of jumped to.
 int gf_legCycles(std::int32_t nextDue, std::int32_t nowCycle);
 
+// Cycles it takes to cover `nm` nautical miles at `speedKt` knots.
+std::int32_t gf_cyclesAtSpeed(double nm, double speedKt);
+
+// The length of the curve from `start` through `control` to `end`, near enough for timing it:
+// the mean of the chord and the control polygon.
+double gf_curveLengthNm(LatLon start, LatLon control, LatLon end);
+
 // Mean speed of a leg in knots; a leg between two zero speeds takes the speed its distance and
 // time imply (at least 1 kt).
 double gf_legSpeedKt(const PositionSample& from, const PositionSample& to);
