@@ -471,16 +471,6 @@ void lf_takeOffStep(LiveAircraft& a, const MovementContext& c) {
     }
 }
 
-// A taxiing aircraft has stopped where its data says it stands, at an airport with live parking.
-// One that has just left a stand does not park again, unless it was only towed.
-bool lf_arriving(const LiveAircraft& a, const MovementContext& c) {
-    const auto& s = a.stream;
-    if (a.flightState != FlightState::Taxi || c.stands == nullptr || !c.stands->find || s.size() < 2) return false;
-    if (a.takeOffRoll || a.landingRoll || (a.stand.leftStand && !a.stand.towed)) return false;
-    if (s.back().stationary == 0 || s[1].groundSpeed > 5.0) return false;
-    return gf_distanceNm(lf_here(a), {s.back().lat, s.back().lon}) <= 0.018898488120950324; // 35 m
-}
-
 // Cycles the leg to the next sample is planned over. An aircraft behind its schedule (just
 // activated, or after a hold) is not rushed to the sample: it takes at least four fifths of the
 // time the leg really took and catches up over the following legs, never faster than a quarter
@@ -548,7 +538,7 @@ bool gf_nextPosMain(LiveAircraft& a, const MovementContext& c) {
     a.curve.reset();
     if (a.groundMode) {
         gf_planStandDeparture(a, c);
-        if (lf_arriving(a, c)) gf_try2Park(a, c, a.pendingCourseChange);
+        if (gf_stoppedWhereItMayPark(a, c)) gf_try2Park(a, c, a.pendingCourseChange);
     }
     if (s.size() < 2) {
         if (a.flightState == FlightState::Parking) gf_arriveAtStand(a, c);

@@ -94,8 +94,7 @@ void lf_startPushback(LiveAircraft& a, const MovementContext& c) {
     s.insert(s.end(), {mid, e, second});
     a.stand.turnOff = first;
     a.stand.turnSide = c.straightPushbacksOnly ? -1 : 0;
-    if (c.outbox != nullptr && a.presence.objectId != 0)
-        gf_setLights(*c.outbox, a.presence.objectId, {.nav = true, .beacon = true, .taxi = true, .logo = true});
+    lf_departureLights(a, c);
     a.flightState = FlightState::PushingBack;
     a.stand.pushbackCountdown = 2;
     logLine("{:8}: {:8} pushing back", a.stand.spot.id, a.callsign());
@@ -144,6 +143,14 @@ double gf_standTaxiSpeedKt(AircraftCategory category) {
     case AircraftCategory::Heavy: return 8.0;
     default: return 10.0;
     }
+}
+
+bool gf_stoppedWhereItMayPark(const LiveAircraft& a, const MovementContext& c) {
+    const auto& s = a.stream;
+    if (a.flightState != FlightState::Taxi || c.stands == nullptr || !c.stands->find || s.size() < 2) return false;
+    if (a.takeOffRoll || a.landingRoll || (a.stand.leftStand && !a.stand.towed)) return false;
+    if (s.back().stationary == 0 || s[1].groundSpeed > kStoppedKt) return false;
+    return gf_distanceNm(lf_here(a), {s.back().lat, s.back().lon}) <= kArrivingNm;
 }
 
 bool gf_try2Park(LiveAircraft& a, const MovementContext& c, bool wide) {

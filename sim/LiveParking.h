@@ -9,6 +9,11 @@ namespace vorl {
 // The speed a live aircraft drives onto and off a stand.
 double gf_standTaxiSpeedKt(AircraftCategory category);
 
+// A taxiing aircraft has stopped (5 kt or less, within 35 m of where its data says it stands) at
+// an airport with live parking. One that has just left a stand does not park again, unless it
+// was only towed.
+bool gf_stoppedWhereItMayPark(const LiveAircraft& aircraft, const MovementContext& context);
+
 // A taxiing aircraft that has come to a stop where it reported standing: it takes a stand of
 // the park airport when one fits there (`wide` searches farther and by the stand's history).
 // True when it now drives onto a stand.
