@@ -63,6 +63,9 @@ enum class DataType : DWORD {
 
 enum class Period : DWORD { Never = 0, Once = 1, VisualFrame = 2, SimFrame = 3, Second = 4 };
 
+// What a RECV_FACILITY_DATA record holds (its Type).
+enum class FacilityDataType : DWORD { Airport = 0, Helipad = 4, TaxiParking = 15 };
+
 enum class SimObjectType : DWORD { User = 0, All = 1, Aircraft = 2, Helicopter = 3, Boat = 4, Ground = 5 };
 
 // Exception numbers the program reacts to.

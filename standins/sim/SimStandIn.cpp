@@ -95,11 +95,16 @@ void SimStandIn::queue(const void* bytes, std::size_t size) {
     queue_.emplace_back(begin, begin + size);
 }
 
-template <typename Record> void SimStandIn::queueRecord(Record& record, RecvId id) {
+template <typename Record> std::vector<char> SimStandIn::recordBytes(Record& record, RecvId id) const {
     record.dwSize = sizeof(Record);
     record.dwVersion = config_.version == SimulatorVersion::Msfs2020 ? 5 : 6;
     record.dwID = static_cast<DWORD>(id);
-    queue(&record, sizeof(Record));
+    const auto* bytes = reinterpret_cast<const char*>(&record);
+    return {bytes, bytes + sizeof(Record)};
+}
+
+template <typename Record> void SimStandIn::queueRecord(Record& record, RecvId id) {
+    queue_.push_back(recordBytes(record, id));
 }
 
 void SimStandIn::queueException(ExceptionId exception, DWORD sendId, DWORD index) {
@@ -365,7 +370,17 @@ bool SimStandIn::runFrame(std::chrono::milliseconds timeout) {
 SimBackend::HRESULT SimStandIn::open(HANDLE* handle, const char* name, void*, DWORD, HANDLE, DWORD) {
     std::lock_guard lock(mutex_);
     if (!config_.available) return kFail;
+    if (open_) {
+        auto client = std::make_unique<FacilityClient>();
+        *handle = client.get();
+        RecvOpen record{};
+        client->queue.push_back(recordBytes(record, RecvId::Open));
+        otherClients_.emplace(*handle, std::move(client));
+        trace({{"call", "Open"}, {"name", name ? name : ""}, {"client", otherClients_.size() + 1}});
+        return kOk;
+    }
     open_ = true;
+    mainFacilities_ = FacilityClient{};
     lastSendId_ = 1;
     *handle = this;
     definitions_.clear();
@@ -392,6 +407,10 @@ SimBackend::HRESULT SimStandIn::open(HANDLE* handle, const char* name, void*, DW
 
 SimBackend::HRESULT SimStandIn::close(HANDLE handle) {
     std::lock_guard lock(mutex_);
+    if (otherClients_.erase(handle) > 0) {
+        trace({{"call", "Close"}, {"client", "other"}});
+        return kOk;
+    }
     if (!open_ || handle != this) return kFail;
     open_ = false;
     queue_.clear();
@@ -403,7 +422,14 @@ SimBackend::HRESULT SimStandIn::close(HANDLE handle) {
 SimBackend::HRESULT SimStandIn::callDispatch(HANDLE handle, DispatchProc dispatch, void* context) {
     std::deque<std::vector<char>> batch;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        if (const auto other = otherClients_.find(handle); other != otherClients_.end()) {
+            batch.swap(other->second->queue);
+            lock.unlock();
+            for (std::vector<char>& message : batch)
+                dispatch(reinterpret_cast<Recv*>(message.data()), static_cast<DWORD>(message.size()), context);
+            return kOk;
+        }
         if (!open_ || handle != this) return kFail;
         if (config_.clock == ClockMode::RealTime) {
             nowMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - startedAt_).count();
@@ -424,6 +450,10 @@ SimBackend::HRESULT SimStandIn::callDispatch(HANDLE handle, DispatchProc dispatc
 
 SimBackend::HRESULT SimStandIn::getLastSentPacketId(HANDLE handle, DWORD* sendId) {
     std::lock_guard lock(mutex_);
+    if (const auto other = otherClients_.find(handle); other != otherClients_.end()) {
+        *sendId = other->second->lastSendId;
+        return kOk;
+    }
     if (!open_ || handle != this) return kFail;
     *sendId = lastSendId_;
     return kOk;
@@ -662,22 +692,56 @@ SimBackend::HRESULT SimStandIn::aiSetAircraftFlightPlan(HANDLE handle, DWORD obj
     return kOk;
 }
 
+SimStandIn::FacilityClient* SimStandIn::beginFacilityCall(HANDLE handle, const char* function) {
+    if (handle == this) return beginCall(handle, function) ? &mainFacilities_ : nullptr;
+    const auto other = otherClients_.find(handle);
+    if (other == otherClients_.end()) return nullptr;
+    ++other->second->lastSendId;
+    if (failing_.count(function)) {
+        trace({{"call", function}, {"client", "other"}, {"result", "forced failure"}});
+        return nullptr;
+    }
+    return other->second.get();
+}
+
 SimBackend::HRESULT SimStandIn::addToFacilityDefinition(HANDLE handle, DWORD defineId, const char* fieldName) {
     std::lock_guard lock(mutex_);
-    if (!beginCall(handle, "AddToFacilityDefinition")) return kFail;
-    trace({{"call", "AddToFacilityDefinition"}, {"define", defineId}, {"field", fieldName ? fieldName : ""}});
+    FacilityClient* client = beginFacilityCall(handle, "AddToFacilityDefinition");
+    if (!client) return kFail;
+    const std::string field = fieldName ? fieldName : "";
+    trace({{"call", "AddToFacilityDefinition"}, {"define", defineId}, {"field", field}});
+    if (!gf_acceptFacilityField(field, client->openEntries[defineId])) {
+        RecvException record{};
+        record.dwException = static_cast<DWORD>(ExceptionId::DataError);
+        record.dwSendID = client->lastSendId;
+        (client == &mainFacilities_ ? queue_ : client->queue).push_back(recordBytes(record, RecvId::Exception));
+        return kOk;
+    }
+    client->definitions[defineId].push_back(field);
     return kOk;
 }
 
 SimBackend::HRESULT SimStandIn::requestFacilityData(HANDLE handle, DWORD defineId, DWORD requestId, const char* icao,
                                                     const char*) {
     std::lock_guard lock(mutex_);
-    if (!beginCall(handle, "RequestFacilityData")) return kFail;
-    trace({{"call", "RequestFacilityData"}, {"define", defineId}, {"request", requestId}, {"icao", icao ? icao : ""}});
-    // Facility records are not modelled yet: every request ends without data.
+    FacilityClient* client = beginFacilityCall(handle, "RequestFacilityData");
+    if (!client) return kFail;
+    const std::string wanted = gf_upperAscii(icao ? icao : "");
+    trace({{"call", "RequestFacilityData"}, {"define", defineId}, {"request", requestId}, {"icao", wanted}});
+    auto& target = client == &mainFacilities_ ? queue_ : client->queue;
+    const DWORD version = config_.version == SimulatorVersion::Msfs2020 ? 5 : 6;
+    const auto definition = client->definitions.find(defineId);
+    const auto airport = std::find_if(config_.airports.begin(), config_.airports.end(),
+                                      [&](const StandInAirport& a) { return a.icao == wanted; });
+    // An airport the simulator does not have answers with the end record alone.
+    if (definition != client->definitions.end() && airport != config_.airports.end()) {
+        auto records = gf_facilityRecords(definition->second, *airport, requestId, nextFacilityUniqueId_, version);
+        nextFacilityUniqueId_ += static_cast<DWORD>(records.size());
+        for (auto& record : records) target.push_back(std::move(record));
+    }
     RecvFacilityDataEnd end{};
     end.RequestId = requestId;
-    queueRecord(end, RecvId::FacilityDataEnd);
+    target.push_back(recordBytes(end, RecvId::FacilityDataEnd));
     return kOk;
 }
 

@@ -16,6 +16,7 @@
 
 #include "sim/SimBackend.h"
 #include "standins/sim/SimTrace.h"
+#include "standins/sim/FacilityAnswers.h"
 #include "standins/sim/UserScript.h"
 
 namespace vorl::standin {
@@ -25,13 +26,6 @@ enum class SimulatorVersion { Msfs2020, Msfs2024 };
 // Real time: frames and seconds follow the clock on every dispatch. Manual: time only moves
 // when a test calls advance(), so every frame is one the test asked for.
 enum class ClockMode { RealTime, Manual };
-
-struct StandInAirport {
-    std::string icao;
-    double lat = 0.0;
-    double lon = 0.0;
-    double elevationFt = 0.0;
-};
 
 struct SimStandInConfig {
     SimulatorVersion version = SimulatorVersion::Msfs2020;
@@ -47,8 +41,9 @@ struct SimStandInConfig {
     // folder are added to them.
     std::vector<std::string> liveryTitles;
     std::optional<std::filesystem::path> communityFolder;
-    // Ground elevation: that of the nearest airport within 15 NM, else sea level.
-    std::vector<StandInAirport> airports{{"EHAM", 52.3086, 4.7639, -11.0}};
+    // Ground elevation: that of the nearest airport within 15 NM, else sea level. The airports
+    // also answer facility requests, with the parkings and helipads given here.
+    std::vector<StandInAirport> airports{{"EHAM", 52.3086, 4.7639, -11.0, "Schiphol", {}, {}}};
     std::optional<std::filesystem::path> tracePath;
     std::optional<std::filesystem::path> mapPath;
     bool keepTraceInMemory = false;
@@ -153,6 +148,14 @@ private:
         std::string units;
         simconnect::DataType type;
     };
+    // A further client of the same simulator (the real one takes several): the stand-in lets it
+    // read facility data only.
+    struct FacilityClient {
+        std::deque<std::vector<char>> queue;
+        std::map<DWORD, std::vector<std::string>> definitions;
+        std::map<DWORD, std::vector<std::string>> openEntries;
+        DWORD lastSendId = 1;
+    };
     struct PeriodicRequest {
         DWORD defineId = 0;
         DWORD objectId = 0;
@@ -161,8 +164,11 @@ private:
 
     // Starts a call: checks the handle and the forced failures, counts the packet.
     bool beginCall(HANDLE handle, const char* function);
+    // The client a facility call comes from (the main one included), counted like beginCall.
+    FacilityClient* beginFacilityCall(HANDLE handle, const char* function);
     void trace(nlohmann::json entry);
     void queue(const void* bytes, std::size_t size);
+    template <typename Record> std::vector<char> recordBytes(Record& record, simconnect::RecvId id) const;
     template <typename Record> void queueRecord(Record& record, simconnect::RecvId id);
     void queueException(simconnect::ExceptionId exception, DWORD sendId, DWORD index);
     void queueSystemEvent(const std::string& name, DWORD data);
@@ -190,6 +196,9 @@ private:
     DWORD lastSendId_ = 0;
     std::set<std::string> failing_;
     std::map<DWORD, std::vector<Datum>> definitions_;
+    FacilityClient mainFacilities_;
+    std::map<HANDLE, std::unique_ptr<FacilityClient>> otherClients_;
+    DWORD nextFacilityUniqueId_ = 1;
     std::map<std::string, DWORD> systemEvents_;  // name (upper) -> client id
     std::map<DWORD, std::string> clientEvents_;  // client id -> simulator event name
     std::map<DWORD, std::vector<DWORD>> groups_;

@@ -1,0 +1,51 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/SimConnectApi.h"
+
+namespace vorl::standin {
+
+// A taxi parking as the simulator's facility data describes it: its place is given as metres
+// east (BIAS_X) and north (BIAS_Z) of the airport reference point.
+struct StandInParking {
+    int type = 9;   // parking type (8..10 gates, 1..4 ramps, 13 vehicles, ...)
+    int name = 12;  // name code (12 + letter for GATE_A..GATE_Z, 1 PARKING, ...)
+    int suffix = 0; // same code table as the name; 0 for none
+    int number = 1;
+    double headingDeg = 0.0;
+    double radiusM = 20.0;
+    double biasX = 0.0;
+    double biasZ = 0.0;
+};
+
+struct StandInHelipad {
+    double lat = 0.0, lon = 0.0, altitudeM = 0.0;
+    double headingDeg = 0.0, lengthM = 20.0, widthM = 20.0;
+    int surface = 0;
+    int type = 1; // 1 H, 2 square, 3 circle, 4 medical
+};
+
+struct StandInAirport {
+    std::string icao;
+    double lat = 0.0;
+    double lon = 0.0;
+    double elevationFt = 0.0;
+    std::string name;
+    std::vector<StandInParking> parkings;
+    std::vector<StandInHelipad> helipads;
+};
+
+// True when the simulator knows the field name ("OPEN AIRPORT", "LATITUDE", ...) in the entry
+// it is added to; `open` is the stack of the entries opened so far and follows OPEN/CLOSE.
+bool gf_acceptFacilityField(const std::string& field, std::vector<std::string>& open);
+
+// The RECV_FACILITY_DATA records answering a request of `fields` for `airport` (the airport
+// itself, then its parkings and helipads as list items), each a complete record; then the caller
+// sends the end record. `firstUniqueId` numbers the records.
+std::vector<std::vector<char>> gf_facilityRecords(const std::vector<std::string>& fields,
+                                                  const StandInAirport& airport, simconnect::DWORD requestId,
+                                                  simconnect::DWORD firstUniqueId, simconnect::DWORD version);
+
+} // namespace vorl::standin

@@ -1,0 +1,72 @@
+#include <cmath>
+
+#include "SimTestSupport.h"
+#include "sim/FacilityReader.h"
+#include "sim/SimSession.h"
+
+using namespace vorl;
+using namespace vorl::test;
+using standin::SimStandInConfig;
+using standin::StandInAirport;
+
+namespace {
+
+SimStandInConfig lf_withLelystad() {
+    SimStandInConfig config;
+    StandInAirport ehle{"EHLE", 52.4603, 5.5272, -13.0, "Lelystad", {}, {}};
+    ehle.parkings = {{9, 12, 0, 4, 180.0, 22.0, 10.0, -10.0}, {13, 1, 0, 9, 0.0, 5.0, 0.0, 0.0}};
+    ehle.helipads = {{52.4590, 5.5260, -4.0, 45.0, 24.0, 20.0, 1, 2}};
+    config.airports.push_back(ehle);
+    config.keepTraceInMemory = true;
+    return config;
+}
+
+// The facility reader has a session of its own next to the running main session.
+TEST_F(SimLinkTest, FacilityDataArrivesOnASecondSession) {
+    connect(lf_withLelystad());
+    FacilityReader reader(*gf_simSession().backend());
+    const auto data = reader.read("EHLE");
+    ASSERT_TRUE(data.has_value());
+    EXPECT_NEAR(data->latitude, 52.4603, 1e-9);
+    EXPECT_NEAR(data->altitudeM, -13.0 * 0.3048, 1e-6);
+    EXPECT_EQ(data->name, "Lelystad");
+    ASSERT_EQ(data->parkings.size(), 2u) << "the reader hands on every parking; the scan decides which count";
+    EXPECT_EQ(data->parkings[0].type, 9);
+    EXPECT_EQ(data->parkings[0].name, 12);
+    EXPECT_EQ(data->parkings[0].number, 4);
+    EXPECT_FLOAT_EQ(data->parkings[0].biasX, 10.0f);
+    EXPECT_FLOAT_EQ(data->parkings[0].biasZ, -10.0f);
+    ASSERT_EQ(data->helipads.size(), 1u);
+    EXPECT_EQ(data->helipads[0].type, 2);
+    EXPECT_FLOAT_EQ(data->helipads[0].lengthM, 24.0f);
+
+    EXPECT_FALSE(reader.read("EHGG").has_value()) << "an airport the simulator does not have";
+    // The definition is made once per session, in the order the records are decoded in.
+    const auto fields = calls("AddToFacilityDefinition");
+    ASSERT_EQ(fields.size(), 30u);
+    EXPECT_EQ(fields.front().at("field"), "OPEN AIRPORT");
+    EXPECT_EQ(fields.back().at("field"), "CLOSE AIRPORT");
+    EXPECT_EQ(calls("RequestFacilityData").size(), 2u);
+    reader.close();
+    EXPECT_NE(logText().find("SimConnect (PARKING_DATA_RDR) closed"), std::string::npos);
+    EXPECT_TRUE(gf_simSession().connected.load()) << "the main session goes on";
+}
+
+TEST_F(SimLinkTest, FacilityReaderFailuresEndInNothing) {
+    connect(lf_withLelystad());
+    standIn->failCalls("RequestFacilityData");
+    FacilityReader reader(*gf_simSession().backend());
+    EXPECT_FALSE(reader.read("EHLE").has_value());
+    EXPECT_NE(logText().find("RequestFacilityData failed for EHLE"), std::string::npos);
+    standIn->failCalls("RequestFacilityData", false);
+    EXPECT_TRUE(reader.read("EHLE").has_value());
+    reader.close();
+
+    standIn->setAvailable(false);
+    standIn->quit();
+    FacilityReader closed(*gf_simSession().backend());
+    EXPECT_FALSE(closed.read("EHLE").has_value());
+    EXPECT_NE(logText().find("SimConnect_Open (PARKING_DATA_RDR) FAILED hr=0x80004005"), std::string::npos);
+}
+
+} // namespace
