@@ -1,0 +1,189 @@
+#include "airports/BglReader.h"
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "airports/BglFormat.h"
+#include "common/Log.h"
+
+namespace fs = std::filesystem;
+
+namespace vorl {
+namespace {
+
+constexpr int kMaxSubrecords = 9000;
+constexpr int kNoParkingType = 0;
+constexpr int kVehicleParkingType = 13;
+
+// Bounds-checked little-endian reads over the whole file.
+class Bytes {
+public:
+    explicit Bytes(std::vector<char> data) : data_(std::move(data)) {}
+    std::size_t size() const { return data_.size(); }
+    template <typename T> T at(std::size_t offset) const {
+        if (offset + sizeof(T) > data_.size()) throw std::out_of_range(fmt::format("read at {} beyond {}", offset, data_.size()));
+        T value;
+        std::memcpy(&value, data_.data() + offset, sizeof(T));
+        return value;
+    }
+    std::string text(std::size_t offset, std::size_t length) const {
+        if (offset + length > data_.size()) throw std::out_of_range("text beyond the data");
+        std::string s(data_.data() + offset, length);
+        s.resize(strnlen(s.c_str(), s.size()));
+        return s;
+    }
+
+private:
+    std::vector<char> data_;
+};
+
+std::vector<char> lf_readAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot open the file");
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool lf_validPosition(double lat, double lon) {
+    return std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0 && !(lat == 0.0 && lon == 0.0);
+}
+
+// Offsets of every airport record in the file's airport sections.
+std::vector<std::size_t> lf_airportRecords(const Bytes& b) {
+    if (b.at<std::uint32_t>(0) != bgl::kMagic) throw std::runtime_error("not a BGL file");
+    const auto headerSize = b.at<std::uint32_t>(4);
+    const auto sections = b.at<std::uint32_t>(bgl::kSectionCountOffset);
+    std::vector<std::size_t> records;
+    for (std::uint32_t s = 0; s < sections; ++s) {
+        const std::size_t entry = headerSize + std::size_t{s} * bgl::kSectionEntrySize;
+        if (b.at<std::uint32_t>(entry) != bgl::kAirportSection) continue;
+        const auto entrySize = bgl::subsectionEntrySize(b.at<std::uint32_t>(entry + 4));
+        const auto subsections = b.at<std::uint32_t>(entry + 8);
+        const auto table = b.at<std::uint32_t>(entry + 12);
+        for (std::uint32_t i = 0; i < subsections; ++i) {
+            const std::size_t sub = table + std::size_t{i} * entrySize;
+            const auto count = b.at<std::uint32_t>(sub + entrySize - 12);
+            std::size_t offset = b.at<std::uint32_t>(sub + entrySize - 8);
+            const std::size_t end = offset + b.at<std::uint32_t>(sub + entrySize - 4);
+            for (std::uint32_t r = 0; r < count && offset + 6 <= end; ++r) {
+                const auto id = b.at<std::uint16_t>(offset);
+                const auto size = b.at<std::uint32_t>(offset + 2);
+                if (size == 0) break;
+                if (id == bgl::kAirportRecord) records.push_back(offset);
+                offset += size;
+            }
+        }
+    }
+    return records;
+}
+
+void lf_readHelipad(const Bytes& b, std::size_t at, std::set<std::pair<double, double>>& seen, ScannedAirport& airport,
+                    int& helipads) {
+    const double lat = bgl::unpackLatitude(b.at<std::uint32_t>(at + bgl::kHelipadLatitude));
+    const double lon = bgl::unpackLongitude(b.at<std::uint32_t>(at + bgl::kHelipadLongitude));
+    const std::string where = fmt::format("{:.6f},{:.6f}", lat, lon);
+    if (!lf_validPosition(lat, lon)) {
+        logLine("lat/lon helipad incorrect (skipped): {}", where);
+        return;
+    }
+    if (!seen.insert({lat, lon}).second) {
+        logLine("double helipad {} (skipped) ", where);
+        return;
+    }
+    const double length = b.at<float>(at + bgl::kHelipadLength);
+    const double heading = b.at<float>(at + bgl::kHelipadHeading);
+    airport.file.stands.push_back(
+        gf_scannedStand(fmt::format("helipad{}", ++helipads), lat, lon, heading, length / 2.0, 0, true));
+}
+
+void lf_readParkings(const Bytes& b, std::size_t at, const fs::path& file, ScannedAirport& airport) {
+    const auto count = b.at<std::uint16_t>(at + 6);
+    std::size_t offset = at + 8;
+    StandIdAllocator ids(file.string());
+    for (std::uint16_t i = 0; i < count; ++i) {
+        const auto flags = b.at<std::uint32_t>(offset);
+        const double radius = b.at<float>(offset + 4);
+        const double heading = b.at<float>(offset + 8);
+        const double lon = bgl::unpackLongitude(b.at<std::uint32_t>(offset + 7 * 4));
+        const double lat = bgl::unpackLatitude(b.at<std::uint32_t>(offset + 8 * 4));
+        offset += bgl::kParkingWords * 4 + std::size_t{4} * bgl::parkingAirlines(flags);
+        const int type = bgl::parkingType(flags);
+        if (type == kNoParkingType || type == kVehicleParkingType) continue;
+        if (!lf_validPosition(lat, lon)) {
+            logLine("LatLon {} invalid (skipped)", fmt::format("{:.6f},{:.6f}", lat, lon));
+            continue;
+        }
+        const auto id = ids.take(gf_parkingNamePrefix(bgl::parkingName(flags)) + std::to_string(bgl::parkingNumber(flags)));
+        if (!id) continue;
+        airport.file.stands.push_back(gf_scannedStand(*id, lat, lon, heading, radius, type, false));
+    }
+}
+
+// Walks the sub-records of the airport record at `record`.
+void lf_walkAirport(const Bytes& b, std::size_t record, const fs::path& file, ScannedAirport& airport) {
+    airport.longitude = bgl::unpackLongitude(b.at<std::uint32_t>(record + bgl::kAirportLongitude));
+    airport.latitude = bgl::unpackLatitude(b.at<std::uint32_t>(record + bgl::kAirportLatitude));
+    airport.file.elevationFeet =
+        static_cast<int>(std::lround(b.at<std::int32_t>(record + bgl::kAirportAltitude) / 1000.0 * 3.2808399));
+    const std::size_t end = record + b.at<std::uint32_t>(record + 2);
+    std::set<std::pair<double, double>> helipadsSeen;
+    int helipads = 0;
+    std::size_t o3 = record + bgl::kAirportSubrecordsOffset;
+    for (int walked = 0; walked < kMaxSubrecords && o3 + 6 <= end; ++walked) {
+        if (o3 + 6 > b.size()) {
+            logLine("   Error: o3={} exceeded data buffer size ({}), aborting.", o3, b.size());
+            return;
+        }
+        const auto id = b.at<std::uint16_t>(o3);
+        const auto size = b.at<std::uint32_t>(o3 + 2);
+        if (size == 0) {
+            logLine("   Warning: decodeSizeAtBoundary returned 0 at o3 = {}", o3);
+            return;
+        }
+        if (o3 + size > b.size()) {
+            logLine("   Error: o3={} exceeded data buffer size ({}), aborting.", o3 + size, b.size());
+            return;
+        }
+        if (id == bgl::kNameSubrecord) airport.file.name = b.text(o3 + 6, size - 6);
+        else if (id == bgl::kHelipadSubrecord) lf_readHelipad(b, o3, helipadsSeen, airport, helipads);
+        else if (id == bgl::kTaxiParkingSubrecord) {
+            lf_readParkings(b, o3, file, airport);
+            return;
+        }
+        o3 += size;
+    }
+}
+
+bool lf_processBGLfile(const fs::path& file, const std::string& icao, ScannedAirport& airport) {
+    try {
+        const Bytes bytes(lf_readAll(file));
+        const auto records = lf_airportRecords(bytes);
+        std::optional<std::size_t> chosen;
+        for (const std::size_t record : records)
+            if (bgl::unpackIdent(bytes.at<std::uint32_t>(record + bgl::kAirportIdent)) == icao) chosen = record;
+        if (!chosen && records.size() == 1) chosen = records.front();
+        if (!chosen) return false;
+        lf_walkAirport(bytes, *chosen, file, airport);
+        airport.file.facilities = false;
+        return true;
+    } catch (const std::out_of_range&) {
+        logLine(" possible corrupt BGL or malformed input in:\n'{}'", file.string());
+    } catch (const std::exception& e) {
+        logLine("Exception in lf_processBGLfile: {}", e.what());
+    }
+    return false;
+}
+
+} // namespace
+
+bool gf_readBglAirport(const fs::path& file, const std::string& icao, ScannedAirport& airport) {
+    return lf_processBGLfile(file, icao, airport);
+}
+
+} // namespace vorl
