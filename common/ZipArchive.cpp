@@ -1,6 +1,7 @@
 #include "common/ZipArchive.h"
 
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 
@@ -55,6 +56,17 @@ void ZipArchive::add(const std::string& entryName, const fs::path& file) {
         zip_source_free(source);
         throw std::runtime_error(fmt::format("cannot add {} to {}", entryName, path_.string()));
     }
+}
+
+bool ZipArchive::addData(const std::string& entryName, std::string bytes) {
+    buffers_.push_back(std::move(bytes));
+    zip_source_t* source = zip_source_buffer(archive_, buffers_.back().data(), buffers_.back().size(), 0);
+    if (!source) return false;
+    if (zip_file_add(archive_, entryName.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
+        zip_source_free(source);
+        return false;
+    }
+    return true;
 }
 
 bool ZipArchive::commit(int* errorCode) {
@@ -117,6 +129,50 @@ UnzipResult gf_unzipInto(const fs::path& archivePath, const fs::path& folder) {
     }
     result.ok = true;
     return result;
+}
+
+} // namespace vorl
+
+namespace vorl {
+
+bool gf_zipFolder(const fs::path& folder, const fs::path& target) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        logLine("[zip] Not a directory: {}", folder.string());
+        return false;
+    }
+    if (fs::exists(target, ec)) {
+        logLine("[zip] Removing old zip {}", target.string());
+        fs::remove(target, ec);
+    }
+    logLine("[zip] Target file: {}", target.string());
+    logLine("[zip] Source dir : {}", folder.string());
+    std::optional<ZipArchive> archive;
+    try {
+        archive.emplace(target, ZipArchive::Mode::Create);
+    } catch (const std::exception&) {
+        logLine("[zip] Could not open archive for writing");
+        return false;
+    }
+    int added = 0;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        if (!entry.is_regular_file(ec) || entry.path() == target) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!in && !in.eof()) {
+            logLine("[zip] READ FAIL: {}", entry.path().string());
+            continue;
+        }
+        const std::string name = entry.path().filename().string();
+        logLine("[zip] Adding (data) {} -> {} ({} bytes)", entry.path().string(), name, bytes.size());
+        if (archive->addData(name, std::move(bytes))) ++added;
+        else logLine("[zip] ERROR addData({})", name);
+    }
+    const bool closed = archive->commit();
+    const bool exists = fs::exists(target, ec);
+    const auto size = exists ? fs::file_size(target, ec) : 0;
+    logLine("[zip] Added {} files, ok_close={}, exists={}, size={} bytes", added, closed, exists, size);
+    return closed && exists;
 }
 
 } // namespace vorl

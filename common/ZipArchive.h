@@ -1,4 +1,5 @@
 #pragma once
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,11 +22,14 @@ public:
     std::vector<std::string> entryNames() const;
     std::string read(const std::string& entryName) const;
     void add(const std::string& entryName, const std::filesystem::path& file);
+    // Adds bytes held in memory (kept until the archive is written); false when libzip refuses.
+    bool addData(const std::string& entryName, std::string bytes);
     // Writes the archive out; false with libzip's error code when that fails.
     bool commit(int* errorCode = nullptr);
 
 private:
     zip* archive_ = nullptr;
+    std::deque<std::string> buffers_;
     std::filesystem::path path_;
 };
 
@@ -41,5 +45,9 @@ struct UnzipResult {
 
 // Unpacks every safe entry into `folder`; unsafe entries are refused and reported.
 UnzipResult gf_unzipInto(const std::filesystem::path& archive, const std::filesystem::path& folder);
+
+// Zips every regular file of `folder` (not the target itself) into `target`, replacing an old
+// one, and logs each step. False when the archive could not be written.
+bool gf_zipFolder(const std::filesystem::path& folder, const std::filesystem::path& target);
 
 } // namespace vorl
