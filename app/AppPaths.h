@@ -20,6 +20,8 @@ struct AppPaths {
     std::filesystem::path learnedThirdparty{"airports/learned/thirdparty"};
     std::filesystem::path mySimaddon{"airports/my_simaddon"};
     std::filesystem::path myThirdparty{"airports/my_thirdparty"};
+    // Generated airport files the maker does not know yet, and their tblo.zip.
+    std::filesystem::path tblo{"tblo"};
     std::filesystem::path myParkAirports{"airports/my_park_airports.txt"};
     std::filesystem::path newVersion{"new_version"};
     std::filesystem::path log{"Log.txt"};

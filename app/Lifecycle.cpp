@@ -160,6 +160,7 @@ void lf_resetRunTimeState() {
     gf_status().clearStatus();
     gf_figures().reset();
     gf_windowRequests().commandsReady = false;
+    gf_windowRequests().airportScanReady = false;
     gf_run().resetForRestart();
     gf_program().restarted.store(true);
 }

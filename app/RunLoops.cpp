@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/AirportScanLink.h"
 #include "app/LiveTrafficLink.h"
 #include "app/MainLoopHooks.h"
 #include "app/ParkingLink.h"
@@ -100,6 +101,7 @@ bool gf_sessionSetUp() {
     // The simulator link first: nothing else is worth starting without the user aircraft.
     gf_connectSimHooks();
     if (!gf_startSimLink(gf_makeSimBackend(gf_program().options))) return false;
+    gf_airportScanSetUp();
     if (gf_run().stopOrClosed()) return false;
     return gf_rtSessionSetUp();
 }

@@ -260,7 +260,7 @@ bool gf_onButtonClicked(int controlId) {
             requests.flushStatic = true;
             return true;
         case control::kTbloZip:
-            if (!gf_showInFileManager(std::filesystem::absolute("tblo") / "tblo.zip") && gf_program().frontEnd)
+            if (!gf_showInFileManager(std::filesystem::absolute(gf_paths().tblo) / "tblo.zip") && gf_program().frontEnd)
                 gf_program().frontEnd->showWarning("Could not open File Explorer at tblo.zip.");
             return true;
         case control::kNow:
@@ -289,6 +289,7 @@ bool gf_controlEnabled(int controlId) {
     if (controlId == 0x8014) return true;
     if (controlId == 0x8016) return !p.SCAN_LIVERIES.value();
     if (controlId == 0x8052) return false; // the share of stands is fixed, see the settings store
+    if (controlId == 0x8022) return requests.airportScanReady.load();
     const ControlSpec* spec = gf_controlById(controlId);
     const bool command = spec && (spec->kind == ControlKind::PushButton || spec->kind == ControlKind::EditBox);
     if (!command) return true;

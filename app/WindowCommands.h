@@ -36,6 +36,8 @@ struct WindowRequests {
     std::atomic<bool> staticUpdateNow{false};
     // Start-up has read what the commands need; buttons and edit boxes may be used.
     std::atomic<bool> commandsReady{false};
+    // The simulator link is up, so an airport scan can ask it for facility data.
+    std::atomic<bool> airportScanReady{false};
 };
 
 WindowRequests& gf_windowRequests();

@@ -21,6 +21,9 @@ project=$(readlink -f "$(dirname "$0")/..")
 # Made-up AI traffic packages (AIG, FSLTL, IVAO MTL, JF, user-aitraffic) for the scenario's
 # airlines: VORL scans them for liveries, the simulator stand-in creates their titles.
 "$build_dir/tools/aipackages/vorl-aipackages" --fleet "$project/tools/scenario/fleet.json" --out "$sim/Community"
+# Made-up airport sceneries (two third-party ones in Community, one of the simulator's own in
+# Official) for the add-on airport scan at the first start.
+"$build_dir/tools/sceneries/vorl-sceneries" --out "$sim"
 
 vorl=$(readlink -f "$build_dir/app/vorl")
 standin=$(readlink -f "$build_dir/standins/download/vorl-download-standin")
@@ -80,6 +83,7 @@ sed -n 's/^\([0-9]*\) static aircraft placed at \(.*\)$/  static aircraft placed
 echo "  live aircraft parked at a stand: $(count ': .* (arrived at stand|parks)$'), left a stand: $(count 'pulling out|pushing back')"
 echo "  liveries matched at step 0..6: $(sed -n '/^Matches at step: $/,/^$/p' "$log" | sed -n 's/^  \([0-9]\): \([0-9]*\)$/\2/p' | paste -sd' ')"
 # The livery scan reports the broken files the sample packages hold on purpose under "Errors:".
+echo "  add-on airports scanned: $(count '^Generated ') airport files written, $(count ' linked to ') linked to the archive, tblo.zip $([ -f "$run_dir/tblo/tblo.zip" ] && echo "written for the maker" || echo "not needed")"
 echo "  error lines in the log: $(grep -E 'Error|error' "$log" | grep -c -v '^Errors:$' || true)"
 echo "  trace check: $(head -n 1 "$run_dir/trace-check.txt" 2>/dev/null)"
 echo "demo: log at $log, settings at $run_dir/config/parameters.xml, window at $run_dir/window.png, map at $run_dir/map.svg"

@@ -11,6 +11,7 @@
 #include "app/HeadlessFrontEnd.h"
 #include "app/LiveTrafficLink.h"
 #include "tools/aipackages/AiPackages.h"
+#include "tools/sceneries/Sceneries.h"
 #include "app/ProcessEntry.h"
 #include "app/RunControl.h"
 #include "app/ParkingLink.h"
@@ -153,6 +154,29 @@ TEST(Lifecycle, NewSettingsRestartKeepsTheScansAndSimErrorRestartsToo) {
     EXPECT_EQ(run.count("Exiting: NEW SETTINGS"), 1u);
     EXPECT_EQ(run.count("Exiting: SIMCONNECT ERROR"), 1u);
     EXPECT_EQ(settingInFile(run.settingsFile(), "SCAN_LIVERIES"), "false");
+}
+
+TEST(Lifecycle, AddonAirportScanWritesAirportFilesAtTheFirstStartOnly) {
+    ProgramRun run({}, [](const fs::path&, const vorl::test::FakeSimulator& simulator) {
+        for (const auto& package : vorl::tools::gf_demoSceneries(true)) vorl::tools::gf_writeScenery(simulator.packages, package);
+    });
+    ASSERT_TRUE(run.waitUntilServing());
+    EXPECT_TRUE(fs::exists(run.dir / "airports/my_thirdparty/EHLE.xml"));
+    EXPECT_TRUE(fs::exists(run.dir / "airports/my_thirdparty/EHBK.xml"));
+    EXPECT_TRUE(fs::exists(run.dir / "airports/my_simaddon/EHRD.xml"));
+    EXPECT_TRUE(fs::exists(run.dir / "tblo/tblo.zip")) << "none of them is known to the maker";
+    EXPECT_TRUE(fs::exists(run.dir / "output/info/AirportsScanLog.txt"));
+    EXPECT_EQ(gf_figures().thirdpartyCount.load(), 2);
+    EXPECT_EQ(gf_figures().simaddonCount.load(), 1);
+    EXPECT_NE(run.log().find("SimConnect (PARKING_DATA_RDR) closed"), std::string::npos);
+    EXPECT_NE(run.log().find("-------------------------- airports scan ends"), std::string::npos);
+
+    gf_run().requestStop(ClosingReason::ReaderError, 0);
+    ASSERT_TRUE(run.waitForStartUps(2)) << run.log();
+    ASSERT_TRUE(run.waitUntilServing());
+    EXPECT_EQ(run.close(), 0);
+    EXPECT_EQ(run.count("airports scan automatic"), 1u) << "a restart never repeats a scan";
+    EXPECT_TRUE(fs::exists(run.dir / "airports/my_thirdparty/EHLE.xml"));
 }
 
 TEST(Lifecycle, ExitingReasonsEndTheProcessAndClearPerFlightSettings) {

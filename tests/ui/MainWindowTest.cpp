@@ -136,12 +136,18 @@ TEST_F(Window, ScanSwitchedOnBeforeConnectionRestartsAfterTwoSeconds) {
     EXPECT_EQ(gf_run().restartDelay(), 2);
 
     gf_run().resetAll();
+    // The airport scan box waits for the simulator link, which the scan asks for facility data.
+    EXPECT_FALSE(get<QCheckBox>(0x8022)->isEnabled());
+    gf_windowRequests().airportScanReady = true;
+    window->refreshEnabled();
+    ASSERT_TRUE(get<QCheckBox>(0x8022)->isEnabled());
     gf_commandHooks().simulatorConnected = [] { return true; };
     click(0x8022);
     click(0x8022);
     EXPECT_EQ(status(), "Your airports will be scanned at the next start of VORL");
     EXPECT_FALSE(gf_run().stopRequested());
     gf_commandHooks().simulatorConnected = [] { return false; };
+    gf_windowRequests().airportScanReady = false;
 }
 
 TEST_F(Window, ListsStoreTheChosenEntryAndActOnIt) {
