@@ -11,6 +11,7 @@
 #include <fmt/format.h>
 
 #include "airports/BglFormat.h"
+#include "common/Geodesy.h"
 #include "common/Log.h"
 
 namespace fs = std::filesystem;
@@ -19,8 +20,6 @@ namespace vorl {
 namespace {
 
 constexpr int kMaxSubrecords = 9000;
-constexpr int kNoParkingType = 0;
-constexpr int kVehicleParkingType = 13;
 
 // Bounds-checked little-endian reads over the whole file.
 class Bytes {
@@ -114,7 +113,7 @@ void lf_readParkings(const Bytes& b, std::size_t at, const fs::path& file, Scann
         const double lat = bgl::unpackLatitude(b.at<std::uint32_t>(offset + 8 * 4));
         offset += bgl::kParkingWords * 4 + std::size_t{4} * bgl::parkingAirlines(flags);
         const int type = bgl::parkingType(flags);
-        if (type == kNoParkingType || type == kVehicleParkingType) continue;
+        if (!gf_isAircraftParkingType(type)) continue;
         if (!lf_validPosition(lat, lon)) {
             logLine("LatLon {} invalid (skipped)", fmt::format("{:.6f},{:.6f}", lat, lon));
             continue;
@@ -130,7 +129,7 @@ void lf_walkAirport(const Bytes& b, std::size_t record, const fs::path& file, Sc
     airport.longitude = bgl::unpackLongitude(b.at<std::uint32_t>(record + bgl::kAirportLongitude));
     airport.latitude = bgl::unpackLatitude(b.at<std::uint32_t>(record + bgl::kAirportLatitude));
     airport.file.elevationFeet =
-        static_cast<int>(std::lround(b.at<std::int32_t>(record + bgl::kAirportAltitude) / 1000.0 * 3.2808399));
+        static_cast<int>(std::lround(b.at<std::int32_t>(record + bgl::kAirportAltitude) / 1000.0 * kFeetPerMeter));
     const std::size_t end = record + b.at<std::uint32_t>(record + 2);
     std::set<std::pair<double, double>> helipadsSeen;
     int helipads = 0;

@@ -8,12 +8,15 @@
 namespace vorl {
 namespace {
 
-constexpr double kMetersToFeet = 3.2808399;
-constexpr int kNoParkingType = 0;
-constexpr int kVehicleParkingType = 13;
 constexpr int kSquareHelipadType = 2;
 
 } // namespace
+
+bool gf_isAircraftParkingType(int type) {
+    constexpr int kNoParkingType = 0;
+    constexpr int kVehicleParkingType = 13;
+    return type != kNoParkingType && type != kVehicleParkingType;
+}
 
 std::string gf_parkingNamePrefix(int nameCode) {
     static const char* const kPrefixes[] = {"r", "p", "np", "ep", "sep", "sp", "swp", "wp", "nwp", "g"};
@@ -48,7 +51,7 @@ Stand gf_scannedStand(std::string id, double lat, double lon, double headingDeg,
 void gf_takeFacilityData(const FacilityAirport& data, ScannedAirport& airport) {
     airport.latitude = data.latitude;
     airport.longitude = data.longitude;
-    airport.file.elevationFeet = static_cast<int>(std::lround(data.altitudeM * kMetersToFeet));
+    airport.file.elevationFeet = static_cast<int>(std::lround(data.altitudeM * kFeetPerMeter));
     if (!data.name.empty()) airport.file.name = data.name;
     airport.file.facilities = true;
     int helipadNumber = 0;
@@ -60,12 +63,12 @@ void gf_takeFacilityData(const FacilityAirport& data, ScannedAirport& airport) {
     StandIdAllocator ids(airport.file.icao);
     const LatLon reference{data.latitude, data.longitude};
     for (const FacilityParking& parking : data.parkings) {
-        if (parking.type == kNoParkingType || parking.type == kVehicleParkingType) continue;
+        if (!gf_isAircraftParkingType(parking.type)) continue;
         // East or west first, then north or south, each along a great circle.
         const LatLon east = gf_destinationPoint(reference, parking.biasX >= 0 ? 90.0 : 270.0,
-                                                std::fabs(parking.biasX) * kMetersToFeet);
+                                                std::fabs(parking.biasX) * kFeetPerMeter);
         const LatLon place =
-            gf_destinationPoint(east, parking.biasZ >= 0 ? 0.0 : 180.0, std::fabs(parking.biasZ) * kMetersToFeet);
+            gf_destinationPoint(east, parking.biasZ >= 0 ? 0.0 : 180.0, std::fabs(parking.biasZ) * kFeetPerMeter);
         std::string id = gf_parkingNamePrefix(parking.name) + std::to_string(parking.number) +
                          (parking.suffix >= 12 ? gf_parkingNamePrefix(parking.suffix) : std::string());
         const auto unique = ids.take(id);

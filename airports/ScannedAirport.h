@@ -32,6 +32,9 @@ private:
     std::map<std::string, int> repeats_;
 };
 
+// Parkings of type 0 (none) and 13 (ground vehicles) are no stands for aircraft.
+bool gf_isAircraftParkingType(int type);
+
 // A parking or helipad stand with its shape, cargo and ramp marks from the parking type.
 Stand gf_scannedStand(std::string id, double lat, double lon, double headingDeg, double radiusM, int type, bool heli);
 

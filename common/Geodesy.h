@@ -5,6 +5,7 @@ namespace vorl {
 inline constexpr double kEarthRadiusNm = 3437.7468;      // one minute of arc is one nautical mile
 inline constexpr double kFeetToRadians = 4.787404208238998e-8; // central angle of one foot
 inline constexpr double kFeetPerNm = 6076.11549;
+inline constexpr double kFeetPerMeter = 3.2808399;
 inline constexpr double kPi = 3.14159265358979323846;
 
 struct LatLon {

@@ -97,7 +97,9 @@ std::optional<FacilityAirport> FacilityReader::read(const std::string& icao, std
         if (failed(backend_.callDispatch(handle_, lf_dispatch, this))) break;
         if (!complete_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    if (!complete_ || failed_ || !gotAirport_) return std::nullopt;
+    if (!complete_ || failed_) return std::nullopt;
+    // The simulator answered without the airport: it has no parking data for it.
+    if (!gotAirport_) return FacilityAirport{};
     return current_;
 }
 

@@ -17,8 +17,9 @@ public:
     FacilityReader(const FacilityReader&) = delete;
     FacilityReader& operator=(const FacilityReader&) = delete;
 
-    // The airport's data, opening the session first when needed. Nothing when the session cannot
-    // be opened, the request fails, or the simulator does not answer within `timeout`.
+    // The airport's data, opening the session first when needed; no parkings or helipads when
+    // the simulator does not have the airport. Nothing when the session cannot be opened, the
+    // request fails, or the simulator does not answer within `timeout`.
     std::optional<FacilityAirport> read(const std::string& icao,
                                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
