@@ -124,7 +124,9 @@ void lf_startUpSteps() {
         gf_run().requestStop(ClosingReason::UserClosedSim, 0);
         return;
     }
-    gf_mainLoop();
+    // A RealTraffic failure during the set-up has requested its own stop, with the restart it is
+    // worth: closing down follows at once.
+    if (!gf_run().stopRequested()) gf_mainLoop();
 }
 
 void lf_clearAndSave(TextParameter& parameter) {

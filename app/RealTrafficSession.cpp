@@ -162,7 +162,7 @@ double gf_rtTrafficRadiusNm() {
 
 RtLink* gf_rtLink() { return g_link.get(); }
 
-bool gf_rtSessionSetUp() {
+void gf_rtSessionSetUp() {
     gf_figures().weather.store(LinkState::Unknown);
     gf_figures().traffic.store(LinkState::Unknown);
     g_link = std::make_unique<RtLink>(lf_config(), lf_host(), lf_trafficHooks());
@@ -170,26 +170,25 @@ bool gf_rtSessionSetUp() {
     gf_commandHooks().recomputeRange = [] { gf_rtHandUserPosition(); };
 
     g_link->Authenticater();
-    if (gf_run().stopRequested()) return false;
+    if (gf_run().stopRequested()) return;
     gf_figures().weather.store(LinkState::Waiting);
     gf_figures().traffic.store(LinkState::Waiting);
     lf_repaint();
 
     if (!lf_waitSessionSteps([] { return !g_link->weather().guid.empty(); })) {
         if (!gf_run().stopRequested()) gf_run().requestStop(ClosingReason::ReaderError, 15);
-        return false;
+        return;
     }
     gf_rtHandUserPosition();
     g_link->startWeatherReader();
     lf_waitSessionSteps([] { return g_link->weather().weatherValid.load() != 0; });
-    if (gf_run().stopRequested()) return false;
+    if (gf_run().stopRequested()) return;
 
     g_link->startTrafficReader();
     std::this_thread::sleep_for(kSessionWait);
     gf_rtHandUserPosition();
-    if (!lf_awaitFirstTraffic()) return false;
+    if (!lf_awaitFirstTraffic()) return;
     lf_noTrafficCheck();
-    return !gf_run().stopRequested();
 }
 
 void gf_rtHandUserPosition() {

@@ -8,9 +8,9 @@ class RtLink;
 // they query around, and the orderly end at closing down. One session exists between session
 // set-up and closing down; a restart builds a new one.
 
-// Logs in and starts both readers; false when start-up must close down (a stop was requested,
-// or the first traffic answer never came).
-bool gf_rtSessionSetUp();
+// Logs in and starts both readers. A failure on the way (no login, no session, no first traffic
+// answer) requests a stop with the restart it is worth instead of ending the program.
+void gf_rtSessionSetUp();
 
 // Every fifth second, and once in session set-up: the user position, the time shift and the
 // radius in force go to the readers.

@@ -66,6 +66,9 @@ public:
     }
     ~ProgramRun() {
         if (thread_.joinable()) close();
+        // The program works in its folder, which goes with this run.
+        std::error_code ec;
+        fs::current_path(startFolder_, ec);
     }
 
     std::string log() const {
@@ -116,6 +119,7 @@ public:
     int exitCode = -99;
 
 private:
+    fs::path startFolder_ = fs::current_path();
     std::vector<std::string> args_;
     std::thread thread_;
 };
@@ -307,4 +311,56 @@ TEST(Lifecycle, LiveTrafficIsCreatedOncePerAircraftAndMoves) {
     EXPECT_GE(moved, 1u);
     EXPECT_EQ(run.close(), 0);
     EXPECT_NE(run.log().find("live aircraft created"), std::string::npos);
+}
+
+// The simulator closes in mid-flight: the program closes down as the user would have it, with
+// the airport's learned file and the park airport saved.
+TEST(LifecycleFaults, SimulatorQuitMidFlightEndsTheProgramWithEverythingSaved) {
+    TempFolder server;
+    fs::create_directories(server / "MSFS" / "archive" / "stock");
+    fs::copy_file(fs::path(VORL_DATA_FOLDER) / "archive" / "stock" / "EHAM.xml", server / "MSFS" / "archive" / "stock" / "EHAM.xml");
+    standin::DownloadServerStandIn download(server.path());
+    download.start();
+    ProgramRun run("<parameter name=\"DOWNLOAD_SERVER_URL\" value=\"" + download.baseUrl() + "\"/>");
+    ASSERT_TRUE(run.waitUntilServing()) << run.log();
+    auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
+    ASSERT_NE(sim, nullptr);
+    ASSERT_TRUE(run.waitFor([&] { return sim->objects().size() > 3; }, 60s)) << run.log();
+    sim->quit();
+    EXPECT_EQ(run.waitForExit(), 0);
+    const std::string log = run.log();
+    EXPECT_NE(log.find("Exiting: SIM WAS CLOSED"), std::string::npos) << log;
+    EXPECT_EQ(run.count("Restart countdown finished"), 0u);
+    EXPECT_TRUE(fs::exists(run.dir / "airports" / "learned" / "stock" / "EHAM.xml"));
+    EXPECT_EQ(readFile(run.dir / "airports" / "my_park_airports.txt"), "EHAM,D7\n");
+    EXPECT_EQ(settingInFile(run.settingsFile(), "RT_LICENSE"), "TEST-KEY");
+}
+
+// RealTraffic goes away in mid-session and comes back: the readers keep trying at their rate
+// and the traffic goes on without a restart.
+TEST(LifecycleFaults, RealTrafficGoneMidSessionIsRetriedUntilItIsBack) {
+    ProgramRun run;
+    ASSERT_TRUE(run.waitUntilServing()) << run.log();
+    ASSERT_TRUE(run.waitFor([&] { return run.rt.server->requestCount("traffic") >= 2; })) << run.log();
+    const int port = run.rt.server->port();
+    run.rt.server->stop();
+    ASSERT_TRUE(run.waitForLogCount("curl traffic code:7 = Couldn't connect to server", 2)) << run.log();
+    const int before = run.rt.server->requestCount("traffic");
+    run.rt.server->start(port);
+    EXPECT_TRUE(run.waitFor([&] { return run.rt.server->requestCount("traffic") >= before + 2; })) << run.log();
+    EXPECT_EQ(run.count("Exiting: "), 0u) << "no restart was needed";
+    EXPECT_EQ(run.close(), 0);
+}
+
+// RealTraffic is not there when the program starts: a restart after the login's delay, and
+// then the session as usual.
+TEST(LifecycleFaults, RealTrafficDownAtStartIsWaitedFor) {
+    ProgramRun run;
+    // The program is starting; the server goes before the login.
+    const int port = run.rt.server->port();
+    run.rt.server->stop();
+    ASSERT_TRUE(run.waitFor([&] { return run.count("Exiting: READER ERROR") >= 1; }, 60s)) << run.log();
+    run.rt.server->start(port);
+    ASSERT_TRUE(run.waitFor([&] { return run.startUps() >= 2 && gf_simulatorRunning(); }, 90s)) << run.log();
+    EXPECT_EQ(run.close(), 0);
 }
