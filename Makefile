@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 DEMO_DIR ?= demo/run
 
-.PHONY: all deps configure build test demo check-asan check-tsan bench clean format
+.PHONY: all deps configure build test demo soak check-asan check-tsan bench clean format
 
 all: build
 
@@ -28,6 +28,9 @@ check-asan:
 
 check-tsan:
 	@$(MAKE) test BUILD_DIR=build-tsan CMAKE_FLAGS="-DVORL_SANITIZE=thread -DVORL_WITH_BENCH=OFF"
+
+soak: build
+	@bash scripts/soak.sh $(BUILD_DIR)
 
 bench: build
 	@bash scripts/bench.sh $(BUILD_DIR)

@@ -64,7 +64,19 @@ set_setting RT_LICENSE "$demo_key"
 echo "demo: VORL runs for $duration seconds with its window on Qt's offscreen platform"
 QT_QPA_PLATFORM=offscreen "$vorl" --workdir "$run_dir" --config-dir "$run_dir/config" \
     --duration "$duration" --window-png "$run_dir/window.png" --user-script "${DEMO_USER:-departure}" \
-    --sim-trace "$run_dir/sim-trace.jsonl" --sim-map "$run_dir/map.svg"
+    --sim-trace "$run_dir/sim-trace.jsonl" --sim-map "$run_dir/map.svg" &
+vorl_pid=$!
+# DEMO_RSS_LOG: the program's resident memory every 10 s ("seconds kB"), for the soak run.
+if [ -n "${DEMO_RSS_LOG:-}" ]; then
+    : >"$DEMO_RSS_LOG"
+    started=$SECONDS
+    while kill -0 "$vorl_pid" 2>/dev/null; do
+        rss=$(awk '$1 == "VmRSS:" { print $2 }' "/proc/$vorl_pid/status" 2>/dev/null || true)
+        [ -n "$rss" ] && echo "$((SECONDS - started)) $rss" >>"$DEMO_RSS_LOG"
+        sleep 10
+    done
+fi
+wait "$vorl_pid"
 
 # What the simulator showed, against the scenario shifted by the play-out delay.
 replay=$(sed -n 's|^replay: scenario second \([0-9.]*\) is Unix time \([0-9.]*\)$|\1 \2|p' "$run_dir/rt-server.log")
