@@ -1,5 +1,6 @@
 #include "common/ZipArchive.h"
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <stdexcept>
@@ -35,16 +36,26 @@ std::vector<std::string> ZipArchive::entryNames() const {
 }
 
 std::string ZipArchive::read(const std::string& entryName) const {
+    // The sizes in an archive's directory are the archive's word only: the bytes are read as they
+    // come, so that a damaged or hostile archive cannot make us reserve gigabytes up front.
+    constexpr std::size_t kChunk = 64 * 1024;
+    constexpr std::size_t kMaxEntryBytes = std::size_t{512} * 1024 * 1024;
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat(archive_, entryName.c_str(), 0, &stat) != 0)
         throw std::runtime_error(fmt::format("no entry {} in {}", entryName, path_.string()));
     zip_file_t* file = zip_fopen(archive_, entryName.c_str(), 0);
     if (!file) throw std::runtime_error(fmt::format("cannot open entry {} in {}", entryName, path_.string()));
-    std::string bytes(static_cast<std::size_t>(stat.size), '\0');
-    const zip_int64_t got = zip_fread(file, bytes.data(), stat.size);
+    std::string bytes;
+    zip_int64_t got = 0;
+    do {
+        const std::size_t at = bytes.size();
+        bytes.resize(at + kChunk);
+        got = zip_fread(file, bytes.data() + at, kChunk);
+        bytes.resize(at + static_cast<std::size_t>(std::max<zip_int64_t>(got, 0)));
+    } while (got > 0 && bytes.size() <= kMaxEntryBytes);
     zip_fclose(file);
-    if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size)
+    if (got < 0 || bytes.size() > kMaxEntryBytes || ((stat.valid & ZIP_STAT_SIZE) && bytes.size() != stat.size))
         throw std::runtime_error(fmt::format("cannot read entry {} in {}", entryName, path_.string()));
     return bytes;
 }
