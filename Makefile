@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 DEMO_DIR ?= demo/run
 
-.PHONY: all deps configure build test demo soak check-asan check-tsan bench clean format
+.PHONY: all deps configure build test demo soak check-asan check-tsan fuzz bench clean format
 
 all: build
 
@@ -31,6 +31,9 @@ check-tsan:
 
 soak: build
 	@bash scripts/soak.sh $(BUILD_DIR)
+
+fuzz: deps
+	@bash scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 bench: build
 	@bash scripts/bench.sh $(BUILD_DIR)
