@@ -31,11 +31,11 @@ void TrafficReader::processMembers(nlohmann::json& data) {
         // Newer servers append elements behind the 48 we know; fewer means a record of another kind.
         if (lf_isEmptyMember(value) || !value.is_array() || value.size() < 48) continue;
         reply = std::move(value);
+        // One impossible record costs that aircraft, not the whole answer.
         try {
             processLine();
         } catch (const std::exception& e) {
             logLine("{}: {}", "processLine", e.what());
-            throw;
         }
     }
 }

@@ -133,6 +133,14 @@ TEST(RtRecords, ImpossibleValuesThrow) {
     r = airborne();
     r[11] = "EHAM"; // origins are three-letter codes
     EXPECT_THROW(f.parse(r), std::invalid_argument);
+
+    // Found by fuzzing: in an answer, an impossible record costs that aircraft alone.
+    nlohmann::json data = nlohmann::json::object();
+    data["484ffa"] = airborne("484ffa");
+    data["40621d"] = r;
+    data["4b1805"] = airborne("4b1805");
+    const std::size_t before = f.reader.received().size();
+    EXPECT_EQ(f.reader.processLiveData(data), before + 2);
 }
 
 TEST(RtRecords, AirborneOnlyAndBlockedCallsign) {
