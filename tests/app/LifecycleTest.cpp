@@ -124,6 +124,21 @@ private:
     std::thread thread_;
 };
 
+// The maker's download server holding the archived EHAM airport file.
+struct ArchiveServer {
+    ArchiveServer() {
+        fs::create_directories(folder / "MSFS" / "archive" / "stock");
+        fs::copy_file(fs::path(VORL_DATA_FOLDER) / "archive" / "stock" / "EHAM.xml",
+                      folder / "MSFS" / "archive" / "stock" / "EHAM.xml");
+        server.start();
+    }
+    std::string setting() const {
+        return "<parameter name=\"DOWNLOAD_SERVER_URL\" value=\"" + server.baseUrl() + "\"/>";
+    }
+    TempFolder folder;
+    standin::DownloadServerStandIn server{folder.path()};
+};
+
 } // namespace
 
 TEST(Lifecycle, ReaderErrorRestartsInProcessAfterItsDelayWithScansSwitchedOff) {
@@ -256,12 +271,8 @@ TEST(Lifecycle, PausedFlightIsAnnouncedOnceEachWay) {
 // comes from the download server, parked traffic is placed on its stands as static aircraft, and
 // closing down saves the learned file and the park-airport list.
 TEST(Lifecycle, ParkedTrafficBecomesStaticAircraftAtTheUsersAirport) {
-    TempFolder server;
-    fs::create_directories(server / "MSFS" / "archive" / "stock");
-    fs::copy_file(fs::path(VORL_DATA_FOLDER) / "archive" / "stock" / "EHAM.xml", server / "MSFS" / "archive" / "stock" / "EHAM.xml");
-    standin::DownloadServerStandIn download(server.path());
-    download.start();
-    ProgramRun run("<parameter name=\"DOWNLOAD_SERVER_URL\" value=\"" + download.baseUrl() + "\"/>");
+    ArchiveServer archive;
+    ProgramRun run(archive.setting());
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
     ASSERT_NE(sim, nullptr);
@@ -316,12 +327,8 @@ TEST(Lifecycle, LiveTrafficIsCreatedOncePerAircraftAndMoves) {
 // The simulator closes in mid-flight: the program closes down as the user would have it, with
 // the airport's learned file and the park airport saved.
 TEST(LifecycleFaults, SimulatorQuitMidFlightEndsTheProgramWithEverythingSaved) {
-    TempFolder server;
-    fs::create_directories(server / "MSFS" / "archive" / "stock");
-    fs::copy_file(fs::path(VORL_DATA_FOLDER) / "archive" / "stock" / "EHAM.xml", server / "MSFS" / "archive" / "stock" / "EHAM.xml");
-    standin::DownloadServerStandIn download(server.path());
-    download.start();
-    ProgramRun run("<parameter name=\"DOWNLOAD_SERVER_URL\" value=\"" + download.baseUrl() + "\"/>");
+    ArchiveServer archive;
+    ProgramRun run(archive.setting());
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
     ASSERT_NE(sim, nullptr);
