@@ -13,6 +13,7 @@
 #include "airports/IcaoCodes.h"
 #include "airports/PackageManifest.h"
 #include "airports/ScannedAirport.h"
+#include "common/Charset.h"
 #include "common/Folders.h"
 #include "common/Log.h"
 #include "common/SafeWrite.h"
@@ -57,9 +58,11 @@ std::vector<std::string> lf_removeGeneratedFiles(const fs::path& folder) {
         bool generated = false;
         if (ext == ".txt") generated = gf_readRedirect(file).rfind("archive/", 0) == 0;
         else if (ext == ".xml") {
-            std::ifstream in(file);
-            const std::string head((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            generated = head.find("name=\"BGLpath\"") != std::string::npos;
+            try {
+                generated = gf_readFileBytes(file).find("name=\"BGLpath\"") != std::string::npos;
+            } catch (const std::exception&) {
+                // A file that cannot be read is no file of ours to remove.
+            }
         }
         if (generated && !fs::remove(file, ec)) failed.push_back(file.filename().string());
     }
@@ -305,7 +308,6 @@ AirportScanResult Scan::run() {
     if (!notRemoved.empty())
         logLine("problems with removing previous files (maybe still open?): {}", fmt::join(notRemoved, ", "));
     if (result_.simaddon + result_.thirdparty == 0) {
-        logLine("Warning: Scan has not found any add-on airports");
         result_.message = "Warning: Scan has not found any add-on airports";
     } else if (!result_.unknownToArchive.empty()) {
         offlineLearning();

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <stdexcept>
 #include <utility>
@@ -11,6 +10,7 @@
 #include <fmt/format.h>
 
 #include "airports/BglFormat.h"
+#include "common/Charset.h"
 #include "common/Geodesy.h"
 #include "common/Log.h"
 
@@ -24,7 +24,7 @@ constexpr int kMaxSubrecords = 9000;
 // Bounds-checked little-endian reads over the whole file.
 class Bytes {
 public:
-    explicit Bytes(std::vector<char> data) : data_(std::move(data)) {}
+    explicit Bytes(std::string data) : data_(std::move(data)) {}
     std::size_t size() const { return data_.size(); }
     template <typename T> T at(std::size_t offset) const {
         if (offset + sizeof(T) > data_.size()) throw std::out_of_range(fmt::format("read at {} beyond {}", offset, data_.size()));
@@ -40,14 +40,8 @@ public:
     }
 
 private:
-    std::vector<char> data_;
+    std::string data_;
 };
-
-std::vector<char> lf_readAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open the file");
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 bool lf_validPosition(double lat, double lon) {
     return std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0 && !(lat == 0.0 && lon == 0.0);
@@ -161,7 +155,7 @@ void lf_walkAirport(const Bytes& b, std::size_t record, const fs::path& file, Sc
 
 bool lf_processBGLfile(const fs::path& file, const std::string& icao, ScannedAirport& airport) {
     try {
-        const Bytes bytes(lf_readAll(file));
+        const Bytes bytes(gf_readFileBytes(file));
         const auto records = lf_airportRecords(bytes);
         std::optional<std::size_t> chosen;
         for (const std::size_t record : records)

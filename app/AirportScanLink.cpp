@@ -44,13 +44,14 @@ std::set<std::string> lf_archiveIndex(const ModelDatabase& db, bool msfs2020) {
     return index;
 }
 
-void lf_recountAddonFolders() {
+} // namespace
+
+void gf_countAddonAirportFolders() {
     gf_figures().simaddonCount = gf_countEntries(gf_paths().mySimaddon);
+    gf_program().frontEnd->postRepaint();
     gf_figures().thirdpartyCount = gf_countEntries(gf_paths().myThirdparty);
     gf_program().frontEnd->postRepaint();
 }
-
-} // namespace
 
 void gf_airportScanSetUp() {
     gf_windowRequests().airportScanReady = true;
@@ -79,7 +80,7 @@ void gf_airportScanSetUp() {
     if (reader) reader->close();
     logLine("-------------------------- airports scan ends -------------------------------\n");
 
-    lf_recountAddonFolders();
+    gf_countAddonAirportFolders();
     gf_status().setStatus(result.message, false);
     if (!result.unknownToArchive.empty() && result.zipped) gf_program().frontEnd->showWarning(result.message);
 }

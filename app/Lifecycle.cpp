@@ -9,6 +9,7 @@
 
 #include <fmt/format.h>
 
+#include "app/AirportScanLink.h"
 #include "app/AppPaths.h"
 #include "app/DataFiles.h"
 #include "app/FrontEnd.h"
@@ -102,10 +103,7 @@ void lf_startUpSteps() {
     if (lf_mustStop()) return;
 
     // The add-on airport folders are counted for the status display.
-    gf_figures().simaddonCount = gf_countEntries(gf_paths().mySimaddon);
-    gf_program().frontEnd->postRepaint();
-    gf_figures().thirdpartyCount = gf_countEntries(gf_paths().myThirdparty);
-    gf_program().frontEnd->postRepaint();
+    gf_countAddonAirportFolders();
     if (lf_mustStop()) return;
 
     std::error_code ec;

@@ -9,6 +9,7 @@
 #include <fmt/format.h>
 #include <zip.h>
 
+#include "common/Charset.h"
 #include "common/Log.h"
 
 namespace fs = std::filesystem;
@@ -142,10 +143,6 @@ UnzipResult gf_unzipInto(const fs::path& archivePath, const fs::path& folder) {
     return result;
 }
 
-} // namespace vorl
-
-namespace vorl {
-
 bool gf_zipFolder(const fs::path& folder, const fs::path& target) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
@@ -168,9 +165,10 @@ bool gf_zipFolder(const fs::path& folder, const fs::path& target) {
     int added = 0;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         if (!entry.is_regular_file(ec) || entry.path() == target) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!in && !in.eof()) {
+        std::string bytes;
+        try {
+            bytes = gf_readFileBytes(entry.path());
+        } catch (const std::exception&) {
             logLine("[zip] READ FAIL: {}", entry.path().string());
             continue;
         }
