@@ -72,7 +72,7 @@ bool ParkAirport::readAirportFile(const NearAirport& airport, const std::string&
     PlannerWorld reserved = world;
     reserved.reservedStandIds = {reservedStand(), userStand_};
     const PlannerSettings settings = hooks_.plannerSettings ? hooks_.plannerSettings() : PlannerSettings{};
-    planned_ = planner_.plan(state_, settings, reserved, hooks_.clock ? hooks_.clock() : ParkingClock{});
+    takePlan(planner_.plan(state_, settings, reserved, hooks_.clock ? hooks_.clock() : ParkingClock{}));
     return true;
 }
 
@@ -117,6 +117,7 @@ void ParkAirport::leave() {
     gf_saveLearned(state_);
     airport_.reset();
     state_ = {};
+    averageFit_.reset();
 }
 
 void ParkAirport::placeNextStatic() {
@@ -180,7 +181,7 @@ void ParkAirport::adjust(bool flush) {
         if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
         standing_.erase(it);
     }
-    planned_ = changes.add;
+    takePlan(changes.add);
     ++state_.updates;
 }
 
@@ -271,6 +272,60 @@ void ParkAirport::makeWayForLive(std::uint32_t standNumber, const std::string& l
 
 void ParkAirport::learnLiveAtStand(std::uint32_t standNumber, const LiveAtAirport& aircraft) {
     if (airport_) lf_addRealStandOption(state_, standNumber, aircraft, hooks_.clock ? hooks_.clock() : ParkingClock{});
+}
+
+void ParkAirport::takePlan(std::vector<PlannedPosition> plan) {
+    planned_ = std::move(plan);
+    if (planned_.empty()) return;
+    double sum = 0.0;
+    for (const PlannedPosition& p : planned_) sum += p.fit;
+    averageFit_ = sum / static_cast<double>(planned_.size());
+}
+
+bool ParkAirport::removeStaticAt(const std::string& standId) {
+    const auto it = std::find_if(standing_.begin(), standing_.end(), [&](const Standing& s) {
+        const Stand* at = stand(s.aircraft.stand);
+        return at != nullptr && at->id == standId;
+    });
+    if (it == standing_.end()) return false;
+    logLine("{:8}: {} removed from the reserved stand", standId, it->aircraft.callsign);
+    if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
+    standing_.erase(it);
+    return true;
+}
+
+void ParkAirport::removeDuplicateOfLive(const std::vector<LiveAtAirport>& live) {
+    for (const LiveAtAirport& a : live) {
+        const auto it = std::find_if(standing_.begin(), standing_.end(), [&](const Standing& s) {
+            return (!a.registration.empty() && s.aircraft.registration == a.registration) ||
+                   (!a.callsign.empty() && s.aircraft.callsign == a.callsign + "*");
+        });
+        if (it == standing_.end()) continue;
+        const Stand* at = stand(it->aircraft.stand);
+        logLine("{:8}: static {} removed, it is live as {}", at ? at->id : std::string(), it->aircraft.callsign, a.callsign);
+        if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
+        standing_.erase(it);
+        return;
+    }
+}
+
+void ParkAirport::reCheckReservedStand(const std::string& before) {
+    const std::string now = reservedStand();
+    if (now != before) logLine("reserved stand changed from '{}' to '{}'", before, now);
+    else logLine("park airports and stands are okay");
+}
+
+std::vector<std::uint32_t> ParkAirport::staticObjectIds() const {
+    std::vector<std::uint32_t> ids;
+    for (const Standing& s : standing_)
+        if (s.objectId != 0) ids.push_back(s.objectId);
+    return ids;
+}
+
+int ParkAirport::wantedCount() const {
+    if (!airport_) return 0;
+    const PlannerSettings settings = hooks_.plannerSettings ? hooks_.plannerSettings() : PlannerSettings{};
+    return StaticParkingPlanner::wantedCount(settings, state_.stands.size());
 }
 
 } // namespace vorl

@@ -85,6 +85,20 @@ public:
     // The live aircraft standing at a stand is learned as a real option of it.
     void learnLiveAtStand(std::uint32_t standNumber, const LiveAtAirport& aircraft);
 
+    // The static aircraft standing on the stand named `standId` leaves; false when none stands there.
+    bool removeStaticAt(const std::string& standId);
+    // A static aircraft that shows the same aircraft as a live one on the ground (same
+    // registration, or the live callsign followed by "*") leaves; one per call.
+    void removeDuplicateOfLive(const std::vector<LiveAtAirport>& live);
+    // The list was read again: the reserved stand follows it, and the result is logged.
+    void reCheckReservedStand(const std::string& before);
+    // The simulator's objects of the static aircraft standing now.
+    std::vector<std::uint32_t> staticObjectIds() const;
+    // How many static plus parked live aircraft the airport wants; 0 without park airport.
+    int wantedCount() const;
+    // The mean fit level of the last plan, nothing before the first.
+    std::optional<double> averageFit() const { return averageFit_; }
+
 private:
     struct Standing {
         StaticAircraft aircraft;
@@ -104,6 +118,9 @@ private:
     std::vector<Standing> standing_;
     std::uint32_t runningNumber_ = 0;
     std::size_t placedCount_ = 0; // static aircraft handed to the simulator at this airport
+    std::optional<double> averageFit_;
+
+    void takePlan(std::vector<PlannedPosition> plan);
 };
 
 } // namespace vorl

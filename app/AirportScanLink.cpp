@@ -6,10 +6,8 @@
 #include "app/AppPaths.h"
 #include "app/FrontEnd.h"
 #include "app/Parameters.h"
-#include "app/ProgramContext.h"
+#include "app/ProgramServices.h"
 #include "app/StatusBoard.h"
-#include "app/StatusFigures.h"
-#include "app/WindowCommands.h"
 #include "common/Folders.h"
 #include "common/Log.h"
 #include "models/ModelDatabase.h"
@@ -20,8 +18,6 @@ namespace fs = std::filesystem;
 
 namespace vorl {
 namespace {
-
-constexpr int kScanAirportsControl = 0x8022;
 
 std::vector<AirportScanFolder> lf_scanFolders(const Parameters& p) {
     const fs::path install = p.ALL_INSTALL_PATH.value();
@@ -46,43 +42,34 @@ std::set<std::string> lf_archiveIndex(const ModelDatabase& db, bool msfs2020) {
 
 } // namespace
 
-void gf_countAddonAirportFolders() {
-    gf_figures().simaddonCount = gf_countEntries(gf_paths().mySimaddon);
-    gf_program().frontEnd->postRepaint();
-    gf_figures().thirdpartyCount = gf_countEntries(gf_paths().myThirdparty);
-    gf_program().frontEnd->postRepaint();
+AddonAirportCounts gf_countAddonAirportFolders(const AppPaths& paths) {
+    return {static_cast<int>(gf_countEntries(paths.mySimaddon)), static_cast<int>(gf_countEntries(paths.myThirdparty))};
 }
 
-void gf_airportScanSetUp() {
-    gf_windowRequests().airportScanReady = true;
-    gf_program().frontEnd->enableControl(kScanAirportsControl, true);
-    const Parameters& p = gf_params();
-    if (!p.SCAN_AIRPORTS.value()) return;
-    gf_figures().simaddonCount = 0;
-    gf_figures().thirdpartyCount = 0;
-    gf_program().frontEnd->postRepaint();
-
+AddonAirportCounts gf_runAirportScan(const ProgramServices& services) {
+    const Parameters& p = services.params;
+    const AppPaths& paths = services.paths;
     std::optional<FacilityReader> reader;
     if (SimBackend* backend = gf_simSession().backend()) reader.emplace(*backend);
-    const std::set<std::string> index = lf_archiveIndex(gf_modelDatabase(), p.isMsfs2020());
+    const std::set<std::string> index = lf_archiveIndex(services.models, p.isMsfs2020());
 
     AirportScanSettings s;
     s.automatic = true;
     s.folders = lf_scanFolders(p);
-    s.icaoList = gf_paths().input / "ICAO_airports.txt";
-    s.airportsFolder = gf_paths().airports;
-    s.tbloFolder = gf_paths().tblo;
-    s.scanLog = gf_paths().outputInfo / "AirportsScanLog.txt";
+    s.icaoList = paths.input / "ICAO_airports.txt";
+    s.airportsFolder = paths.airports;
+    s.tbloFolder = paths.tblo;
+    s.scanLog = paths.outputInfo / "AirportsScanLog.txt";
     if (reader) s.readFacilities = [&reader](const std::string& icao) { return reader->read(icao); };
     s.archived = [&index](const std::string& path) { return index.count(path) > 0; };
-    s.status = [](const std::string& text) { gf_status().setStatus(text, false); };
+    s.status = [&status = services.status](const std::string& text) { status.setStatus(text, false); };
     const AirportScanResult result = gf_scanAirports(s);
     if (reader) reader->close();
     logLine("-------------------------- airports scan ends -------------------------------\n");
 
-    gf_countAddonAirportFolders();
-    gf_status().setStatus(result.message, false);
-    if (!result.unknownToArchive.empty() && result.zipped) gf_program().frontEnd->showWarning(result.message);
+    services.status.setStatus(result.message, false);
+    if (!result.unknownToArchive.empty() && result.zipped) services.frontEnd.showWarning(result.message);
+    return gf_countAddonAirportFolders(paths);
 }
 
 } // namespace vorl

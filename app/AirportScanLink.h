@@ -2,11 +2,18 @@
 
 namespace vorl {
 
-// Session set-up's part: the scan check box becomes usable, and when SCAN_AIRPORTS is set the
-// add-on airport scan runs, reading facility data through the simulator link.
-void gf_airportScanSetUp();
+struct AppPaths;
+struct ProgramServices;
 
-// The entries of the user's add-on airport folders for the status display, repainted after each.
-void gf_countAddonAirportFolders();
+// The entries of the user's add-on airport folders, as the status display counts them.
+struct AddonAirportCounts {
+    int simaddon = 0;
+    int thirdparty = 0;
+};
+AddonAirportCounts gf_countAddonAirportFolders(const AppPaths& paths);
+
+// Session set-up's part when SCAN_AIRPORTS is set: the add-on airport scan, reading facility
+// data through the simulator link. Returns the recounted folders.
+AddonAirportCounts gf_runAirportScan(const ProgramServices& services);
 
 } // namespace vorl

@@ -4,9 +4,11 @@
 namespace vorl {
 
 class Parameter;
+struct StatusFigures;
 
-// What the program core asks of its window. The Qt window and the console are two
-// front-ends behind this port; the core never knows which one runs.
+// What the program core asks of its window. The Qt window, the Win32 window and the console are
+// front-ends behind this port; the core never knows which one runs. Every call may come from any
+// thread: the front-end carries it out on its own.
 class FrontEnd {
 public:
     virtual ~FrontEnd() = default;
@@ -15,12 +17,15 @@ public:
     virtual void postStart() = 0;
     // Save the window position and end the message loop with the stored exit code.
     virtual void postSaveAndQuit() = 0;
-    // The status display changed.
+    // The status line or the error text changed.
     virtual void postRepaint() = 0;
+    // The latest figures of the status display; painted until the next ones come.
+    virtual void showFigures(const StatusFigures& figures) = 0;
 
     // A bound control follows its setting (check mark, list selection, edit text).
     virtual void updateControl(const Parameter& parameter) = 0;
-    virtual void enableControl(int controlId, bool enabled) = 0;
+    // Every control takes the enabled state the commands give it now.
+    virtual void refreshControls() = 0;
     virtual void setTopMost(bool topMost) = 0;
     // A warning the user must acknowledge, captioned with the program's name.
     virtual void showWarning(const std::string& text) = 0;

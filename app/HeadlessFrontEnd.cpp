@@ -33,6 +33,22 @@ void HeadlessFrontEnd::postStart() { post(Event::Start); }
 void HeadlessFrontEnd::postSaveAndQuit() { post(Event::SaveAndQuit); }
 void HeadlessFrontEnd::postRepaint() { post(Event::Repaint); }
 
+void HeadlessFrontEnd::showFigures(const StatusFigures& figures) {
+    std::lock_guard lock(mutex_);
+    figures_ = figures;
+}
+
+std::vector<DisplayLine> HeadlessFrontEnd::displayLines() const {
+    std::vector<DisplayLine> lines;
+    {
+        std::lock_guard lock(mutex_);
+        lines = gf_statusDisplayLines(figures_, gf_status().status(), gf_status().error());
+    }
+    std::lock_guard lock(mutex_);
+    for (DisplayLine& line : gf_parkingPanelLines(figures_)) lines.push_back(std::move(line));
+    return lines;
+}
+
 void HeadlessFrontEnd::showWarning(const std::string& text) { std::cerr << kProgramName << ": " << text << std::endl; }
 
 void HeadlessFrontEnd::printChangedTexts() {

@@ -5,8 +5,10 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/FrontEnd.h"
+#include "app/StatusFigures.h"
 
 namespace vorl {
 
@@ -19,12 +21,16 @@ public:
     void postStart() override;
     void postSaveAndQuit() override;
     void postRepaint() override;
+    void showFigures(const StatusFigures& figures) override;
     void updateControl(const Parameter&) override {}
-    void enableControl(int, bool) override {}
+    void refreshControls() override {}
     void setTopMost(bool) override {}
     void showWarning(const std::string& text) override;
     bool hasWindow() const override { return false; }
     int runMessageLoop() override;
+
+    // The status display as a window would paint it now.
+    std::vector<DisplayLine> displayLines() const;
 
 private:
     enum class Event { Start, SaveAndQuit, Repaint };
@@ -32,7 +38,8 @@ private:
     void printChangedTexts();
     void checkCloseRequests();
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
+    StatusFigures figures_;
     std::condition_variable wake_;
     std::deque<Event> events_;
     std::optional<int> durationSeconds_;

@@ -9,24 +9,22 @@
 
 #include <fmt/format.h>
 
-#include "app/AirportScanLink.h"
+#include "airports/AirportDatabase.h"
 #include "app/AppPaths.h"
 #include "app/DataFiles.h"
 #include "app/FrontEnd.h"
-#include "app/LiveTrafficLink.h"
 #include "app/LiveryStartUp.h"
 #include "app/Parameters.h"
-#include "app/ParkingLink.h"
 #include "app/ProgramContext.h"
-#include "app/RealTrafficSession.h"
+#include "app/ProgramRun.h"
 #include "app/RunControl.h"
 #include "app/RunLoops.h"
-#include "app/SimLink.h"
 #include "app/StatusBoard.h"
 #include "app/StatusFigures.h"
 #include "app/TimeShift.h"
-#include "app/WindowCommands.h"
-#include "app/WindowLayout.h"
+#include "app/UserPosition.h"
+#include "models/ModelDatabase.h"
+#include "sim/SimOutbox.h"
 #include "common/Folders.h"
 #include "common/Log.h"
 #include "common/Names.h"
@@ -85,8 +83,25 @@ void lf_holdForRealTraffic() {
     for (int i = 0; i < wait && !gf_run().stopOrClosed(); ++i) lf_sleepSeconds(1);
 }
 
-// The start-up steps up to the running session; returns when closing down is due.
-void lf_startUpSteps() {
+std::unique_ptr<ProgramRun> lf_buildRun() {
+    ProgramContext& program = gf_program();
+    ProgramServices services{gf_params(),
+                             gf_run(),
+                             gf_status(),
+                             *program.frontEnd,
+                             gf_paths(),
+                             program.options,
+                             gf_modelDatabase(),
+                             gf_airportDatabase(),
+                             gf_liveryCatalogue(),
+                             gf_simOutbox(),
+                             program.hardwareThreads.load()};
+    return std::make_unique<ProgramRun>(services);
+}
+
+// The start-up steps up to the running session; returns when closing down is due. The run is
+// built as soon as the reference data it works with is read.
+void lf_startUpSteps(std::unique_ptr<ProgramRun>& run) {
     if (!fs::is_directory(gf_paths().docs))
         throw UserErrorException(99, fmt::format("{} must be run from the {} folder!", kProgramName, kProgramName));
 
@@ -97,13 +112,15 @@ void lf_startUpSteps() {
     const unsigned threads = std::thread::hardware_concurrency();
     gf_program().hardwareThreads.store(threads == 0 ? 2 : threads);
     gf_liveryStartUp();
-
     if (lf_mustStop()) return;
+
+    run = lf_buildRun();
+    gf_program().runSlot.attach(*run);
+    run->publishFigures();
     lf_holdForRealTraffic();
     if (lf_mustStop()) return;
 
-    // The add-on airport folders are counted for the status display.
-    gf_countAddonAirportFolders();
+    run->countAddonAirportFolders();
     if (lf_mustStop()) return;
 
     std::error_code ec;
@@ -111,20 +128,18 @@ void lf_startUpSteps() {
     if (ec) logImportant("Failed to create directory: {}", ec.message());
 
     // The commands need the data read above; they stay disabled until here.
-    gf_windowRequests().commandsReady = true;
-    for (const auto& control : gf_controls())
-        if (control.kind == ControlKind::PushButton || control.kind == ControlKind::EditBox)
-            gf_program().frontEnd->enableControl(control.id, gf_controlEnabled(control.id));
+    run->enableCommands();
+    run->reapplyDestination();
     gf_program().frontEnd->setTopMost(gf_params().ALWAYS_ON_TOP.value());
 
-    if (!gf_sessionSetUp()) {
+    if (!run->sessionSetUp()) {
         gf_run().setWindowClosed();
         gf_run().requestStop(ClosingReason::UserClosedSim, 0);
         return;
     }
     // A RealTraffic failure during the set-up has requested its own stop, with the restart it is
     // worth: closing down follows at once.
-    if (!gf_run().stopRequested()) gf_mainLoop();
+    if (!gf_run().stopRequested()) run->mainLoop();
 }
 
 void lf_clearAndSave(TextParameter& parameter) {
@@ -158,20 +173,23 @@ void lf_resetRunTimeState() {
     gf_status().clearStatus();
     gf_setTimeShift(0, true);
     gf_status().clearStatus();
-    gf_figures().reset();
-    gf_windowRequests().commandsReady = false;
-    gf_windowRequests().airportScanReady = false;
+    gf_forgetUserPosition();
+    gf_program().frontEnd->showFigures(StatusFigures{});
+    gf_program().frontEnd->refreshControls();
     gf_run().resetForRestart();
     gf_program().restarted.store(true);
 }
 
-void lf_closingDown() {
+void lf_closingDown(std::unique_ptr<ProgramRun>& program) {
     RunControl& run = gf_run();
     ClosingReason reason = run.reason();
     int restartDelay = run.restartDelay();
     logLine("Exiting: {}", gf_closingReasonText(reason));
     gf_setSimulatorRunning(false);
-    gf_rtCloseDown();
+    if (program) {
+        program->stopSimulatorLink();
+        program->stopReaders();
+    }
 
     if (reason == ClosingReason::SystemError) {
         // The error stays on screen until the user closes the window; a console has nobody
@@ -189,11 +207,6 @@ void lf_closingDown() {
         }
     }
 
-    gf_stopSimLink();
-    gf_liveTrafficCloseDown();
-    gf_liveryCloseDown();
-    gf_parkingCloseDown();
-
     std::error_code ec;
     fs::remove_all(gf_paths().flightPlanFolder, ec);
     if (ec) logLine("gf_removeFlightPlanFolder: {}", ec.message());
@@ -202,6 +215,9 @@ void lf_closingDown() {
     lf_clearAndSave(p.DESTINATION);
     lf_clearAndSave(p.BLOCK_CALLSIGN);
     lf_resetTimeSettings();
+    if (program) program->writeSummaries();
+    gf_program().runSlot.detach();
+    program.reset();
 
     if (gf_isRestartReason(reason) && !run.windowClosed()) {
         run.setRestartPending(true);
@@ -233,8 +249,9 @@ void lf_closingDown() {
 }
 
 void lf_startUpVORL() {
+    std::unique_ptr<ProgramRun> run;
     try {
-        lf_startUpSteps();
+        lf_startUpSteps(run);
     } catch (const UserErrorException& e) {
         gf_status().setError(e.what());
         gf_run().requestStop(ClosingReason::SystemError, 0);
@@ -249,9 +266,10 @@ void lf_startUpVORL() {
         gf_run().requestStop(ClosingReason::SystemError, 0);
     }
     try {
-        lf_closingDown();
+        lf_closingDown(run);
     } catch (const std::exception& e) {
         logImportant("lf_closingDown exception: {}", e.what());
+        gf_program().runSlot.detach();
         gf_program().frontEnd->postSaveAndQuit();
     }
 }

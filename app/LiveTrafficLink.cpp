@@ -1,26 +1,18 @@
 #include "app/LiveTrafficLink.h"
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
-#include <memory>
-#include <mutex>
-#include <vector>
 
 #include "airports/ClosestAirport.h"
 #include "app/AppPaths.h"
-#include "app/MainLoopHooks.h"
-#include "app/ParkingLink.h"
+#include "app/LiveryMatching.h"
 #include "app/Parameters.h"
-#include "app/RealTrafficSession.h"
-#include "app/StatusFigures.h"
 #include "common/Log.h"
+#include "common/RequiredLink.h"
 #include "common/SafeWrite.h"
 #include "models/FlightIdentity.h"
 #include "models/ModelDatabase.h"
 #include "rt/RtLink.h"
 #include "sim/FlightPlan.h"
-#include "sim/LiveTraffic.h"
 #include "sim/SimOutbox.h"
 #include "sim/SimSession.h"
 
@@ -31,35 +23,55 @@ namespace {
 constexpr double kAirportSearchNm = 40.0;
 constexpr double kAirportRecheckNm = 2.0;
 
-std::atomic<std::int32_t> g_playoutClock{0};
-std::chrono::steady_clock::time_point g_playoutStart;
-
-// The play-out clock counts the loop's 10 ms cycles, but never falls behind the wall clock: the
-// loop restarts its rhythm at every one-second tick and drops lags, and each lost part of a
-// cycle would otherwise add to the 30 s the aircraft are shown behind their data.
-std::int32_t lf_advancePlayoutClock() {
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - g_playoutStart);
-    const auto wall = static_cast<std::int32_t>(elapsed.count() / 10);
-    const std::int32_t next = std::max(g_playoutClock.load() + 1, wall);
-    g_playoutClock.store(next);
-    return next;
+void lf_requireComplete(const LiveTrafficHooks& h) {
+    constexpr std::string_view owner = "live traffic";
+    gf_requireLink(h.settings, owner, "settings");
+    gf_requireLink(h.matchLivery, owner, "matchLivery");
+    gf_requireLink(h.liveryFailed, owner, "liveryFailed");
+    gf_requireLink(h.category, owner, "category");
+    gf_requireLink(h.identity, owner, "identity");
+    gf_requireLink(h.halfWingspanNm, owner, "halfWingspanNm");
+    gf_requireLink(h.acceptedType, owner, "acceptedType");
+    gf_requireLink(h.user, owner, "user");
+    gf_requireLink(h.airport, owner, "airport");
+    gf_requireLink(h.writeFlightPlan, owner, "writeFlightPlan");
+    gf_requireLink(h.removeFlightPlan, owner, "removeFlightPlan");
+    gf_requireLink(h.requestStaticAttitude, owner, "requestStaticAttitude");
+    gf_requireLink(h.stands.find, owner, "stands.find");
+    gf_requireLink(h.stands.makeWay, owner, "stands.makeWay");
+    gf_requireLink(h.stands.recordUse, owner, "stands.recordUse");
+    gf_requireLink(h.stands.maxParkCheck, owner, "stands.maxParkCheck");
 }
-std::unique_ptr<LiveTraffic> g_live;
-std::vector<TrafficRecord> g_incoming;
 
-// What the parking sees of the live aircraft, refreshed once a second by the main loop and read
-// by the parking's worker.
-std::mutex g_snapshotMutex;
-std::vector<LiveAtAirport> g_snapshot;
+std::string lf_code(const IataCode& code, bool present) { return present ? code.str() : std::string(); }
 
-struct AirportCache {
-    std::optional<LatLon> searchedAt;
-    std::optional<AirportView> airport;
-};
-AirportCache g_airport;
+std::string lf_objectIdText(std::uint32_t objectId) {
+    // MSFS 2024 numbers its objects in a way that reads best in hexadecimal.
+    return gf_simSession().connectedToMsfs2020.load() ? fmt::format("{}", objectId) : fmt::format("{:x}", objectId);
+}
 
-LiveTrafficSettings lf_settings() {
-    const Parameters& p = gf_params();
+} // namespace
+
+LiveAtAirport gf_liveAtAirport(const LiveAircraft& a) {
+    LiveAtAirport entry;
+    entry.callsign = a.callsign();
+    entry.registration = a.registration;
+    entry.identity = a.code;
+    entry.parked = a.flightState == FlightState::Parked && a.stand.spot.number != 0;
+    entry.stand = a.stand.spot.number;
+    entry.lat = a.motion.lat;
+    entry.lon = a.motion.lon;
+    entry.halfWingspanNm = a.halfWingspanNm;
+    return entry;
+}
+
+LiveTrafficLink::LiveTrafficLink(const ProgramServices& services, ParkingLink& parking, LiveSnapshot& snapshot,
+                                 LiveryMatching& liveries)
+    : services_(services), parking_(parking), snapshot_(snapshot),
+      live_(std::make_unique<LiveTraffic>(services.outbox, hooks(liveries))) {}
+
+LiveTrafficSettings LiveTrafficLink::settings() const {
+    const Parameters& p = services_.params;
     LiveTrafficSettings s;
     s.maxLive = p.MAX_LIVE_SEL.value();
     s.blockCallsign = p.BLOCK_CALLSIGN.value();
@@ -78,7 +90,7 @@ LiveTrafficSettings lf_settings() {
     return s;
 }
 
-std::optional<UserView> lf_user() {
+std::optional<UserView> LiveTrafficLink::user() const {
     const SimSession& sim = gf_simSession();
     if (!sim.connected.load()) return std::nullopt;
     const UserAircraftState state = sim.userState.load();
@@ -94,166 +106,136 @@ std::optional<UserView> lf_user() {
     return user;
 }
 
-std::optional<AirportView> lf_airport() {
-    const auto user = lf_user();
-    if (!user) return g_airport.airport;
-    if (g_airport.searchedAt && gf_distanceNm(*g_airport.searchedAt, user->position) < kAirportRecheckNm) return g_airport.airport;
-    g_airport.searchedAt = user->position;
-    const AirportInfo* nearest = gf_nearestAirport(user->position, kAirportSearchNm);
-    g_airport.airport = nearest ? std::optional<AirportView>(AirportView{nearest->position(), nearest->altitude}) : std::nullopt;
-    return g_airport.airport;
+std::optional<AirportView> LiveTrafficLink::airport() {
+    const auto here = user();
+    if (!here) return airport_;
+    if (airportSearchedAt_ && gf_distanceNm(*airportSearchedAt_, here->position) < kAirportRecheckNm) return airport_;
+    airportSearchedAt_ = here->position;
+    const AirportInfo* nearest = gf_nearestAirport(here->position, kAirportSearchNm, services_.airports);
+    airport_ = nearest ? std::optional<AirportView>(AirportView{nearest->position(), nearest->altitude}) : std::nullopt;
+    return airport_;
 }
 
-std::string lf_code(const IataCode& code, bool present) { return present ? code.str() : std::string(); }
-
-LiveTrafficHooks lf_hooks() {
+LiveTrafficHooks LiveTrafficLink::hooks(LiveryMatching& liveries) {
     LiveTrafficHooks hooks;
-    hooks.settings = lf_settings;
-    hooks.matchLivery = [](const LiveAircraft& a) -> std::optional<std::string> {
-        const auto& f = gf_liveSources().matchLivery;
-        return f ? f(a) : std::nullopt;
+    ModelDatabase& db = services_.models;
+    hooks.settings = [this] { return settings(); };
+    hooks.matchLivery = [&liveries](const LiveAircraft& a) { return liveries.matchLive(a); };
+    hooks.liveryFailed = [&liveries](const std::string& label, const std::string& title) { liveries.liveryFailed(label, title); };
+    hooks.stands = parking_.liveStandHooks([this] { live_->removeLongestParked(); });
+    hooks.category = [&db](std::uint16_t typeIndex) { return db.category(typeIndex); };
+    hooks.identity = [&db](const std::string& callsign, const std::string& registration, std::uint16_t typeIndex) {
+        return gf_flightModelCode(db, callsign, registration, typeIndex);
     };
-    hooks.liveryFailed = [](const std::string& label, const std::string& title) {
-        const auto& f = gf_liveSources().liveryFailed;
-        if (f) f(label, title);
-    };
-    hooks.stands = gf_liveStandHooks();
-    hooks.category = [](std::uint16_t typeIndex) { return gf_modelDatabase().category(typeIndex); };
-    hooks.identity = [](const std::string& callsign, const std::string& registration, std::uint16_t typeIndex) {
-        return gf_flightModelCode(gf_modelDatabase(), callsign, registration, typeIndex);
-    };
-    hooks.halfWingspanNm = [](const std::string& type) { return gf_modelDatabase().halfWingspanNm(type); };
+    hooks.halfWingspanNm = [&db](const std::string& type) { return db.halfWingspanNm(type); };
     hooks.acceptedType = [](const std::string& type) { return !ModelDatabase::isNonAircraftType(type); };
-    hooks.user = lf_user;
-    hooks.airport = lf_airport;
-    hooks.writeFlightPlan = [](const LiveAircraft& a) {
+    hooks.user = [this] { return user(); };
+    hooks.airport = [this] { return airport(); };
+    hooks.writeFlightPlan = [this](const LiveAircraft& a) {
         FlightPlanRequest request;
         request.objectId = a.presence.objectId;
         request.category = a.category;
         request.departure = lf_code(a.origin, a.hasOrigin);
         request.destination = lf_code(a.destination, a.hasDestination);
         request.label = a.presence.label;
-        return createFlightPlan(request, gf_paths().flightPlanFolder, gf_simSession().connectedToMsfs2020.load());
+        return createFlightPlan(request, services_.paths.flightPlanFolder, gf_simSession().connectedToMsfs2020.load());
     };
-    hooks.removeFlightPlan = [](const LiveAircraft& a) {
-        gf_removeFlightPlan(gf_paths().flightPlanFolder, a.presence.objectId, a.flightPlanWritten);
+    hooks.removeFlightPlan = [this](const LiveAircraft& a) {
+        gf_removeFlightPlan(services_.paths.flightPlanFolder, a.presence.objectId, a.flightPlanWritten);
     };
     hooks.requestStaticAttitude = [](std::uint32_t objectId) { requestStaticAttitude(objectId); };
+    lf_requireComplete(hooks);
     return hooks;
 }
 
-void lf_takeRecords(std::int32_t cycle) {
-    if (RtLink* link = gf_rtLink()) {
+// The play-out clock counts the loop's 10 ms cycles, but never falls behind the wall clock: the
+// loop restarts its rhythm at every one-second tick and drops lags, and each lost part of a
+// cycle would otherwise add to the 30 s the aircraft are shown behind their data.
+std::int32_t LiveTrafficLink::advancePlayoutClock() {
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - playoutStart_);
+    const auto wall = static_cast<std::int32_t>(elapsed.count() / 10);
+    const std::int32_t next = std::max(playoutClock_.load() + 1, wall);
+    playoutClock_.store(next);
+    return next;
+}
+
+void LiveTrafficLink::requestRemoval(std::uint32_t hexId) {
+    std::lock_guard lock(removalsMutex_);
+    removals_.push_back(hexId);
+}
+
+void LiveTrafficLink::takeRecords(RtLink* link) {
+    const std::int32_t cycle = advancePlayoutClock();
+    std::vector<std::uint32_t> removals;
+    {
+        std::lock_guard lock(removalsMutex_);
+        removals.swap(removals_);
+    }
+    for (const std::uint32_t hexId : removals) live_->removeHexId(hexId);
+    if (link != nullptr) {
         TrafficHandOff& handOff = link->traffic().handOff();
         // Live batches are kept only while the loop takes them, so that a paused flight does
         // not pile up traffic that is stale by the time it resumes.
         handOff.setAccepting(true);
-        handOff.takeBuffered(g_incoming);
-        if (!g_incoming.empty()) g_live->addRecords(g_incoming);
-        handOff.takeLive(g_incoming);
-        if (!g_incoming.empty()) g_live->addRecords(g_incoming);
+        handOff.takeBuffered(incoming_);
+        if (!incoming_.empty()) live_->addRecords(incoming_);
+        handOff.takeLive(incoming_);
+        if (!incoming_.empty()) live_->addRecords(incoming_);
     }
-    g_live->admit(cycle);
+    live_->admit(cycle);
 }
 
-void lf_publishSnapshot() {
+void LiveTrafficLink::update() {
+    live_->update(playoutClock_.load());
+    live_->avoidCollisions();
+}
+
+void LiveTrafficLink::onMessage(const SimMessage& message) { live_->onMessage(message); }
+
+void LiveTrafficLink::perSecond() {
+    live_->refresh();
     std::vector<LiveAtAirport> snapshot;
-    for (const LiveAircraft& a : g_live->aircraft()) {
+    for (const LiveAircraft& a : live_->aircraft()) {
         if (a.presence.simState != SimState::Active || !a.groundMode) continue;
         snapshot.push_back(gf_liveAtAirport(a));
     }
-    std::lock_guard lock(g_snapshotMutex);
-    g_snapshot.swap(snapshot);
+    snapshot_.publish(std::move(snapshot));
+    activeCount_.store(static_cast<int>(live_->activeCount()));
+    parkedCount_.store(static_cast<int>(live_->parkedCount()));
 }
 
-// Once a minute when asked for: every live aircraft in the simulator, one per line.
-void lf_writeObjectList() {
-    if (!g_live) return;
-    const bool msfs2020 = gf_simSession().connectedToMsfs2020.load();
-    const ModelDatabase& db = gf_modelDatabase();
+void LiveTrafficLink::writeObjectList() const {
+    const ModelDatabase& db = services_.models;
     std::string text;
-    for (const LiveAircraft& a : g_live->aircraft()) {
+    for (const LiveAircraft& a : live_->aircraft()) {
         if (a.presence.simState != SimState::Active) continue;
-        const std::string id = msfs2020 ? fmt::format("{}", a.presence.objectId) : fmt::format("{:x}", a.presence.objectId);
         const bool parked = a.flightState == FlightState::Parked && a.stand.spot.number != 0;
-        text += fmt::format("{};{};{};{};{};{};{}\n", id, a.callsign(), a.registration, a.type, db.airlineOf(a.code.airlineIndex),
-                            a.groundMode ? "GND" : "AIR", parked ? "PARK" : "");
+        text += fmt::format("{};{};{};{};{};{};{}\n", lf_objectIdText(a.presence.objectId), a.callsign(), a.registration,
+                            a.type, db.airlineOf(a.code.airlineIndex), a.groundMode ? "GND" : "AIR", parked ? "PARK" : "");
     }
-    const auto path = gf_paths().outputInfo / "ObjectIdList.txt";
+    const auto path = services_.paths.outputInfo / "ObjectIdList.txt";
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     if (!gf_writeFileAtomically(path, text)) logLine("Failed to write {}", path.string());
 }
 
-void lf_perSecond() {
-    if (!g_live) return;
-    g_live->refresh();
-    lf_publishSnapshot();
-    gf_figures().liveCount.store(static_cast<int>(g_live->activeCount()));
+void LiveTrafficLink::reportUnmatchedLiveries() const {
+    const auto& unmatched = live_->unmatchedLiveries();
+    if (unmatched.empty()) return;
+    logLine("{:5} aircraft without a matching livery:", unmatched.size());
+    for (const std::string& key : unmatched) logLine("      {}", key);
 }
 
-} // namespace
-
-LiveSources& gf_liveSources() {
-    static LiveSources sources;
-    return sources;
+std::optional<std::string> LiveTrafficLink::objectIdText(const std::string& callsign) const {
+    const LiveAircraft* a = live_->activeByCallsign(callsign);
+    if (a == nullptr || a->presence.objectId == 0) return std::nullopt;
+    return lf_objectIdText(a->presence.objectId);
 }
 
-std::int32_t gf_playoutClock() { return g_playoutClock.load(); }
-
-LiveAtAirport gf_liveAtAirport(const LiveAircraft& a) {
-    LiveAtAirport entry;
-    entry.callsign = a.callsign();
-    entry.registration = a.registration;
-    entry.identity = a.code;
-    entry.parked = a.flightState == FlightState::Parked && a.stand.spot.number != 0;
-    entry.stand = a.stand.spot.number;
-    entry.lat = a.motion.lat;
-    entry.lon = a.motion.lon;
-    entry.halfWingspanNm = a.halfWingspanNm;
-    return entry;
-}
-
-LiveTraffic* gf_liveTraffic() { return g_live.get(); }
-
-void gf_liveTrafficSetUp() {
-    g_playoutClock.store(0);
-    g_playoutStart = std::chrono::steady_clock::now();
-    g_airport = {};
-    g_live = std::make_unique<LiveTraffic>(gf_simOutbox(), lf_hooks());
-    MainLoopHooks& loop = gf_mainLoopHooks();
-    loop.handleAddingStack = [](std::uint64_t) {
-        if (g_live) lf_takeRecords(lf_advancePlayoutClock());
-    };
-    loop.updateLiveAircraft = [](std::uint64_t) {
-        if (!g_live) return;
-        g_live->update(g_playoutClock.load());
-        g_live->avoidCollisions();
-    };
-    loop.onLiveMessage = [](const SimMessage& message) {
-        if (g_live) g_live->onMessage(message);
-    };
-    loop.perSecondLive = lf_perSecond;
-    loop.writeObjectList = lf_writeObjectList;
-    gf_parkingSources().liveAircraft = [] {
-        std::lock_guard lock(g_snapshotMutex);
-        return g_snapshot;
-    };
-}
-
-void gf_liveTrafficCloseDown() {
-    MainLoopHooks& loop = gf_mainLoopHooks();
-    loop.handleAddingStack = nullptr;
-    loop.updateLiveAircraft = nullptr;
-    loop.onLiveMessage = nullptr;
-    loop.perSecondLive = nullptr;
-    loop.writeObjectList = nullptr;
-    gf_parkingSources().liveAircraft = nullptr;
-    // The simulator removes the objects of a client that leaves; only the figures are left to tell.
-    if (g_live) logLine("{} live aircraft created, {} removed", g_live->createdCount(), g_live->removedCount());
-    g_live.reset();
-    std::lock_guard lock(g_snapshotMutex);
-    g_snapshot.clear();
+void LiveTrafficLink::closeDown() {
+    logLine("{} live aircraft created, {} removed", live_->createdCount(), live_->removedCount());
+    snapshot_.publish({});
 }
 
 } // namespace vorl

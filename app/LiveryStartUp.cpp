@@ -5,9 +5,7 @@
 #include <fmt/format.h>
 
 #include "app/AppPaths.h"
-#include "app/LiveTrafficLink.h"
 #include "app/Parameters.h"
-#include "app/ParkingLink.h"
 #include "app/ProgramContext.h"
 #include "app/StatusBoard.h"
 #include "common/Log.h"
@@ -18,14 +16,11 @@
 #include "models/ModelDatabase.h"
 #include "models/Regcodes.h"
 #include "models/StreamCrypt.h"
-#include "sim/LiveAircraft.h"
 
 namespace fs = std::filesystem;
 
 namespace vorl {
 namespace {
-
-constexpr std::size_t kTooManyFailedTitles = 20;
 
 std::unique_ptr<LiveryCatalogue>& lf_catalogue() {
     static std::unique_ptr<LiveryCatalogue> catalogue = std::make_unique<LiveryCatalogue>(gf_modelDatabase());
@@ -110,41 +105,6 @@ void lf_readCatalogue() {
     g_catalogueRead = true;
 }
 
-std::optional<std::string> lf_matchLive(const LiveAircraft& a) {
-    LiveryQuery query;
-    query.code = a.code;
-    query.category = a.category;
-    query.registration = a.registration;
-    query.label = a.presence.label;
-    query.callsign = a.presence.callsign;
-    const auto choice = gf_liveryCatalogue().matchLive(query, gf_params().MATCHING_DEPTH.value());
-    if (!choice) return std::nullopt;
-    return choice->title;
-}
-
-std::optional<std::string> lf_matchStatic(std::uint16_t airline, std::uint16_t type, const std::string& registration) {
-    ModelDatabase& db = gf_modelDatabase();
-    LiveryQuery query;
-    query.code.airlineIndex = airline;
-    query.code.typeIndex = type;
-    query.code.cargo = db.isCargoOperator(airline) ? 1 : 0;
-    query.category = db.category(type);
-    query.registration = registration;
-    query.label = fmt::format("{} {} {}", db.airlineOf(airline), db.typeOf(type), registration);
-    query.callsign = registration;
-    const auto choice = gf_liveryCatalogue().matchParked(query, {}, gf_params().MATCHING_DEPTH.value());
-    if (!choice) return std::nullopt;
-    return choice->title;
-}
-
-void lf_liveryFailed(const std::string& label, const std::string& title) {
-    gf_status().setStatus(fmt::format("{} '{}' could not be created by your Sim!", label, title), true);
-    if (gf_liveryCatalogue().addFailedTitle(title) < kTooManyFailedTitles) return;
-    const char* text = "There are too many liveries that could not be created!";
-    logLine("\n{}Error 81, {}\n", "===> ", text);
-    throw UserErrorException(81, fmt::format("{}, see Log.txt", text));
-}
-
 } // namespace
 
 LiveryCatalogue& gf_liveryCatalogue() { return *lf_catalogue(); }
@@ -156,13 +116,6 @@ void gf_liveryStartUp() {
         logLine("Processing scanned liveries skipped; already done in previous start-up");
     else
         lf_readCatalogue();
-    gf_liveSources().matchLivery = lf_matchLive;
-    gf_liveSources().liveryFailed = lf_liveryFailed;
-    gf_parkingSources().staticLivery = lf_matchStatic;
-}
-
-void gf_liveryCloseDown() {
-    if (g_catalogueRead) gf_liveryCatalogue().logSummary();
 }
 
 } // namespace vorl

@@ -1,30 +1,25 @@
 #include "app/ParkingLink.h"
 
-#include <atomic>
 #include <cmath>
-#include <memory>
-#include <mutex>
 
+#include "airports/AirportDatabase.h"
 #include "airports/AirportFileLocator.h"
 #include "airports/AirportFilesContext.h"
 #include "airports/ClosestAirport.h"
 #include "airports/ClosestStand.h"
 #include "app/AppPaths.h"
 #include "app/LiveTrafficLink.h"
-#include "app/MainLoopHooks.h"
+#include "app/LiveryMatching.h"
 #include "app/Parameters.h"
-#include "app/RealTrafficSession.h"
 #include "app/StatusBoard.h"
 #include "app/StatusFigures.h"
-#include "app/UserPosition.h"
-#include "common/LatestJobWorker.h"
 #include "common/Log.h"
+#include "common/RequiredLink.h"
 #include "models/FlightIdentity.h"
 #include "models/ModelDatabase.h"
 #include "rt/RtLink.h"
+#include "sim/AircraftControls.h"
 #include "sim/LiveAircraft.h"
-#include "sim/LiveTraffic.h"
-#include "sim/SimHooks.h"
 #include "sim/SimOutbox.h"
 #include "sim/SimSession.h"
 
@@ -34,43 +29,70 @@ namespace {
 // The user's aircraft counts as settled on the ground below this speed.
 constexpr double kSettledKnots = 2.0;
 
-struct ParkingRun {
-    ParkAirportList list;
-    ParkAirport park;
-    std::mutex mutex; // the park airport, shared by the worker and the main loop
-    // Planning waits for parked traffic (up to seconds), so it runs on a worker of its own; the
-    // main loop only places the planned aircraft and never waits for the worker.
-    LatestJobWorker worker{"parking"};
-    std::atomic<bool> renewalAsked{false};
-    // Where the user's aircraft last settled: the choice of airport (which may fetch airport
-    // files for the closest-stand rule) is made once per place it settles at. Main loop only.
-    std::optional<LatLon> lastSettled;
-    // The simulator's answers about static aircraft wait here while the worker holds the airport.
-    std::mutex messagesMutex;
-    std::vector<SimMessage> messages;
+void lf_requireComplete(const ParkingHooks& h) {
+    constexpr std::string_view owner = "static parking";
+    gf_requireLink(h.closestAirport, owner, "closestAirport");
+    gf_requireLink(h.hasAirportFile, owner, "hasAirportFile");
+    gf_requireLink(h.locateAirportFile, owner, "locateAirportFile");
+    gf_requireLink(h.plannerSettings, owner, "plannerSettings");
+    gf_requireLink(h.applyAirportSettings, owner, "applyAirportSettings");
+    gf_requireLink(h.world, owner, "world");
+    gf_requireLink(h.liveAircraft, owner, "liveAircraft");
+    gf_requireLink(h.createStatic, owner, "createStatic");
+    gf_requireLink(h.removeStatic, owner, "removeStatic");
+    gf_requireLink(h.status, owner, "status");
+    gf_requireLink(h.clock, owner, "clock");
+}
 
-    void applyMessages() {
-        std::vector<SimMessage> pending;
-        {
-            std::lock_guard lock(messagesMutex);
-            pending.swap(messages);
-        }
-        for (const SimMessage& m : pending) {
-            if (m.kind == SimMessageKind::StaticCreated) park.onStaticCreated(m.aircraftId, m.objectId);
-            else if (m.kind == SimMessageKind::ObjectRemoved) park.onObjectRemoved(m.objectId);
-            else if (m.kind == SimMessageKind::CreateFailed) park.onCreateFailed(m.aircraftId);
-        }
-    }
+const AirportInfo* lf_known(const AirportDatabase& airports, std::string_view icao) {
+    if (!IcaoCode::isValid(icao)) return nullptr;
+    return airports.find(IcaoCode(icao));
+}
 
-    ParkingRun(ParkAirportList::AirportLookup lookup, ParkingHooks hooks)
-        : list(gf_paths().myParkAirports, std::move(lookup), [](const std::string& t) { gf_status().setStatus(t, true); }),
-          park(list, std::move(hooks)) {}
-};
+StandSpot lf_spotOf(const Stand& stand) {
+    return {stand.number, stand.id, stand.latitude, stand.longitude, stand.heading, stand.radius, stand.cargo, stand.adjacent};
+}
 
-std::unique_ptr<ParkingRun> g_run;
+} // namespace
 
-PlannerSettings lf_plannerSettings() {
-    const Parameters& p = gf_params();
+void LiveSnapshot::publish(std::vector<LiveAtAirport> aircraft) {
+    std::lock_guard lock(mutex_);
+    aircraft_.swap(aircraft);
+}
+
+std::vector<LiveAtAirport> LiveSnapshot::aircraft() const {
+    std::lock_guard lock(mutex_);
+    return aircraft_;
+}
+
+ParkingLink::ParkingLink(const ProgramServices& services, const LiveSnapshot& live, LiveryMatching& liveries,
+                         std::function<RtLink*()> realTraffic)
+    : services_(services), live_(live), liveries_(liveries), realTraffic_(std::move(realTraffic)),
+      list_(services.paths.myParkAirports,
+            [&airports = services.airports](std::string_view icao) -> std::optional<LatLon> {
+                const AirportInfo* airport = lf_known(airports, icao);
+                return airport ? std::optional<LatLon>(airport->position()) : std::nullopt;
+            },
+            [&status = services.status](const std::string& t) { status.setStatus(t, true); }),
+      park_(list_, hooks()) {
+    gf_requireLink(realTraffic_, "static parking", "realTraffic");
+    AirportFilesContext& context = gf_airportFilesContext();
+    context.root = ".";
+    context.serverBase = services.params.DOWNLOAD_SERVER_URL.value();
+    context.msfs2020 = services.params.isMsfs2020();
+    context.standClass = [&airports = services.airports](std::string_view icao) -> std::optional<int> {
+        const AirportInfo* airport = lf_known(airports, icao);
+        return airport ? std::optional<int>(airport->stands) : std::nullopt;
+    };
+    context.currentSettings = [this] { return parkingSettings(); };
+    list_.read();
+    worker_.start();
+}
+
+ParkingLink::~ParkingLink() { worker_.stop(); }
+
+PlannerSettings ParkingLink::plannerSettings() const {
+    const Parameters& p = services_.params;
     PlannerSettings s;
     s.parkingPercentage = p.parking_percentage.value();
     s.customParkingPercentage = p.CUSTOM_PARKING_PERCENTAGE.value();
@@ -83,8 +105,8 @@ PlannerSettings lf_plannerSettings() {
     return s;
 }
 
-ParkingSettings lf_parkingSettings() {
-    const Parameters& p = gf_params();
+ParkingSettings ParkingLink::parkingSettings() const {
+    const Parameters& p = services_.params;
     ParkingSettings s;
     s.range = p.RANGE.value();
     s.autoRange = p.AUTO_RANGE.value();
@@ -97,8 +119,8 @@ ParkingSettings lf_parkingSettings() {
     return s;
 }
 
-void lf_applyAirportSettings(const ParkingSettings& s) {
-    Parameters& p = gf_params();
+void ParkingLink::applyAirportSettings(const ParkingSettings& s) {
+    Parameters& p = services_.params;
     p.INITIAL_LOAD_ONLY.set(s.initialLoadOnly);
     p.PARK_SOFT.set(s.parkSoft);
     p.parking_percentage.set(s.parkingPercentage);
@@ -113,10 +135,10 @@ void lf_applyAirportSettings(const ParkingSettings& s) {
         p.updateControl(*parameter);
 }
 
-PlannerWorld lf_world(const NearAirport& airport) {
+PlannerWorld ParkingLink::world(const NearAirport& airport) {
     PlannerWorld world;
-    if (gf_parkingSources().liveAircraft) world.live = gf_parkingSources().liveAircraft();
-    ModelDatabase& db = gf_modelDatabase();
+    world.live = live_.aircraft();
+    ModelDatabase& db = services_.models;
     world.halfWingspanNm = [&db](std::uint16_t type) {
         return db.halfWingspanNm(db.typeOf(type)).value_or(17.0 * kMetersToNm);
     };
@@ -126,20 +148,24 @@ PlannerWorld lf_world(const NearAirport& airport) {
         return gf_flightModelCode(db, record.callsign, record.registration,
                                   record.code.typeIndex != 0 ? record.code.typeIndex : db.typeIndexOf(record.type));
     };
-    RtLink* link = gf_rtLink();
-    if (link != nullptr && gf_params().MAX_PARK_SEL.value() > 0 &&
+    RtLink* link = realTraffic_();
+    const Parameters& p = services_.params;
+    if (link == nullptr || p.MAX_PARK_SEL.value() <= 0) return world;
+    try {
         // Parked traffic as old as the fit window is still worth placing, like the stands' history.
-        link->traffic().requestParkedTraffic(airport.position, gf_params().MAX_FIT.value(), false)) {
-        world.parkedTrafficReceived = true;
-        world.parkedTraffic = link->traffic().parkedRecords();
+        if (link->traffic().requestParkedTraffic(airport.position, p.MAX_FIT.value(), false)) {
+            world.parkedTrafficReceived = true;
+            world.parkedTraffic = link->traffic().parkedRecords();
+        }
+    } catch (const std::exception& e) {
+        // Without parked traffic the airport file's options still fill the stands.
+        logLine("{} exception: {}", "requestParkedTraffic", e.what());
     }
     return world;
 }
 
-void lf_createStatic(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId) {
-    const auto& sources = gf_parkingSources();
-    const auto title = sources.staticLivery ? sources.staticLivery(position.airline, position.type, position.registration)
-                                            : std::nullopt;
+void ParkingLink::createStatic(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId) {
+    const auto title = liveries_.matchStatic(position.airline, position.type, position.registration);
     if (!title) {
         logLine("{:8}: no livery for static {} {}", stand.id, position.callsign, position.registration);
         return;
@@ -153,122 +179,14 @@ void lf_createStatic(const PlannedPosition& position, const Stand& stand, std::u
     request.callsign = position.callsign.empty() ? position.registration : position.callsign;
     request.liveryTitle = *title;
     request.aircraftId = aircraftId;
-    gf_simOutbox().queueStaticCreation(std::move(request));
+    services_.outbox.queueStaticCreation(std::move(request));
 }
 
-ParkingHooks lf_hooks() {
+ParkingHooks ParkingLink::hooks() {
     ParkingHooks hooks;
-    hooks.closestAirport = [](LatLon p) {
-        const auto& f = gf_parkingSources().closestAirport;
-        return f ? f(p) : std::nullopt;
-    };
-    hooks.hasAirportFile = [](std::string_view icao) { return gf_hasAirportFile(icao); };
-    hooks.locateAirportFile = [](std::string_view icao) { return gf_locateAirportFile(icao); };
-    hooks.plannerSettings = lf_plannerSettings;
-    hooks.applyAirportSettings = lf_applyAirportSettings;
-    hooks.world = lf_world;
-    hooks.liveAircraft = [] {
-        const auto& f = gf_parkingSources().liveAircraft;
-        return f ? f() : std::vector<LiveAtAirport>{};
-    };
-    hooks.createStatic = lf_createStatic;
-    hooks.removeStatic = [](std::uint32_t objectId, std::uint32_t aircraftId) {
-        if (objectId != 0) gf_simOutbox().queueRemoval(objectId);
-        else (void)aircraftId;
-    };
-    hooks.status = [](const std::string& text) { gf_status().setStatus(text, true); };
-    hooks.clock = [] { return gf_parkingClock(std::time(nullptr)); };
-    return hooks;
-}
-
-std::mutex g_currentMutex;
-std::optional<CurrentAirport> g_current;
-
-void lf_publishCurrentAirport(const ParkAirport& park) {
-    std::optional<CurrentAirport> current;
-    if (const auto& airport = park.nearAirport()) {
-        const AirportState* state = park.airport();
-        current = CurrentAirport{airport->position, state != nullptr ? static_cast<double>(state->elevationFeet) : 0.0};
-        if (const AirportInfo* info = gf_airportDatabase().find(IcaoCode(airport->icao)); info && (state == nullptr || state->elevationFeet == 0))
-            current->elevationFt = info->altitude;
-    }
-    std::lock_guard lock(g_currentMutex);
-    g_current = current;
-}
-
-void lf_showFigures(const ParkAirport& park) {
-    lf_publishCurrentAirport(park);
-    StatusFigures& figures = gf_figures();
-    figures.staticCount.store(static_cast<int>(park.staticCount()));
-    const AirportState* airport = park.airport();
-    figures.parkStands.store(airport ? static_cast<int>(airport->stands.size()) : 0);
-    figures.parkUpdates.store(airport ? airport->updates : 0);
-}
-
-// Every sixteenth second: the park airport follows the user's aircraft.
-void lf_followUser() {
-    if (!g_run || g_run->worker.busy()) return;
-    const SimSession& sim = gf_simSession();
-    const UserAircraftState user = sim.userState.load();
-    const bool airborne = !sim.onGround.load();
-    const LatLon here{user.latitude, user.longitude};
-    const auto& last = g_run->lastSettled;
-    const bool settledAnew = sim.onGround.load() && user.groundVelocity <= kSettledKnots &&
-                             (!last || std::fabs(last->lat - here.lat) > 1e-8 || std::fabs(last->lon - here.lon) > 1e-8);
-    if (settledAnew) g_run->lastSettled = here;
-    if (airborne) g_run->lastSettled.reset();
-    const bool renew = g_run->renewalAsked.exchange(false);
-    if (!settledAnew && !airborne && !renew) return;
-    g_run->worker.post([settled = settledAnew, airborne, renew, user] {
-        std::lock_guard lock(g_run->mutex);
-        const Parameters& p = gf_params();
-        const LatLon position{user.latitude, user.longitude};
-        if (settled) {
-            const auto stand = g_run->park.nearestStandName(user.latitude, user.longitude, kUserStandNm);
-            g_run->park.chooseOnGround(position, stand.value_or(""));
-        } else if (airborne) {
-            g_run->park.checkAirborne(position, user.altitude, p.AIRP_RANGE.value(), p.AIRP_HEIGHT.value());
-        }
-        if (renew) g_run->park.adjust(false);
-        lf_showFigures(g_run->park);
-    });
-}
-
-// Once a second: the next planned static aircraft, unless the worker holds the airport.
-void lf_placeNext() {
-    if (!g_run) return;
-    std::unique_lock lock(g_run->mutex, std::try_to_lock);
-    if (!lock.owns_lock()) return;
-    g_run->applyMessages();
-    g_run->park.placeNextStatic();
-    lf_showFigures(g_run->park);
-}
-
-void lf_connectSimHooks() {
-    SimHooks& hooks = gf_simHooks();
-    hooks.parkAirportHasStands = [] {
-        if (!g_run) return false;
-        std::unique_lock lock(g_run->mutex, std::try_to_lock);
-        return lock.owns_lock() && g_run->park.airport() != nullptr && !g_run->park.airport()->stands.empty();
-    };
-    hooks.nearestStandName = [](double lat, double lon, double maxNm) -> std::optional<std::string> {
-        if (!g_run) return std::nullopt;
-        std::unique_lock lock(g_run->mutex, std::try_to_lock);
-        if (!lock.owns_lock()) return std::nullopt;
-        return g_run->park.nearestStandName(lat, lon, maxNm);
-    };
-}
-
-const AirportInfo* lf_known(std::string_view icao) {
-    if (!IcaoCode::isValid(icao)) return nullptr;
-    return gf_airportDatabase().find(IcaoCode(icao));
-}
-
-// The airport database answers where airports are and which have archived airport files.
-ParkingSources lf_airportDatabaseSources() {
-    ParkingSources sources;
-    sources.closestAirport = [](LatLon position) -> std::optional<NearAirport> {
-        const AirportInfo* airport = gf_closestAirport(position, gf_airportDatabase(), [](const AirportInfo& a, LatLon p) {
+    const AirportDatabase& airports = services_.airports;
+    hooks.closestAirport = [&airports](LatLon position) -> std::optional<NearAirport> {
+        const AirportInfo* airport = gf_closestAirport(position, airports, [](const AirportInfo& a, LatLon p) {
             ClosestStand stand;
             stand.distanceNm = gf_readDestApfForClosestStand(a.icao.view(), p.lat, p.lon, stand.name);
             return stand;
@@ -276,124 +194,249 @@ ParkingSources lf_airportDatabaseSources() {
         if (airport == nullptr) return std::nullopt;
         return NearAirport{airport->icao.str(), airport->position(), gf_distanceNm(position, airport->position())};
     };
-    sources.airportPosition = [](std::string_view icao) -> std::optional<LatLon> {
-        const AirportInfo* airport = lf_known(icao);
-        return airport ? std::optional<LatLon>(airport->position()) : std::nullopt;
+    hooks.hasAirportFile = [](std::string_view icao) { return gf_hasAirportFile(icao); };
+    hooks.locateAirportFile = [](std::string_view icao) { return gf_locateAirportFile(icao); };
+    hooks.plannerSettings = [this] { return plannerSettings(); };
+    hooks.applyAirportSettings = [this](const ParkingSettings& s) { applyAirportSettings(s); };
+    hooks.world = [this](const NearAirport& airport) { return world(airport); };
+    hooks.liveAircraft = [this] { return live_.aircraft(); };
+    hooks.createStatic = [this](const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId) {
+        createStatic(position, stand, aircraftId);
     };
-    sources.standClass = [](std::string_view icao) -> std::optional<int> {
-        const AirportInfo* airport = lf_known(icao);
-        return airport ? std::optional<int>(airport->stands) : std::nullopt;
+    hooks.removeStatic = [this](std::uint32_t objectId, std::uint32_t aircraftId) {
+        if (objectId != 0) services_.outbox.queueRemoval(objectId);
+        else (void)aircraftId;
     };
-    return sources;
+    hooks.status = [this](const std::string& text) { services_.status.setStatus(text, true); };
+    hooks.clock = [] { return gf_parkingClock(std::time(nullptr)); };
+    lf_requireComplete(hooks);
+    return hooks;
 }
 
-StandSpot lf_spotOf(const Stand& stand) {
-    return {stand.number, stand.id, stand.latitude, stand.longitude, stand.heading, stand.radius, stand.cargo, stand.adjacent};
+void ParkingLink::applyMessages() {
+    std::vector<SimMessage> pending;
+    {
+        std::lock_guard lock(messagesMutex_);
+        pending.swap(messages_);
+    }
+    for (const SimMessage& m : pending) {
+        if (m.kind == SimMessageKind::StaticCreated) park_.onStaticCreated(m.aircraftId, m.objectId);
+        else if (m.kind == SimMessageKind::ObjectRemoved) park_.onObjectRemoved(m.objectId);
+        else if (m.kind == SimMessageKind::CreateFailed) park_.onCreateFailed(m.aircraftId);
+    }
 }
 
-} // namespace
-
-std::optional<CurrentAirport> gf_currentParkAirport() {
-    std::lock_guard lock(g_currentMutex);
-    return g_current;
+// Called with the airport's lock held, on whichever thread changed it.
+void ParkingLink::publish() {
+    std::optional<CurrentAirport> current;
+    const AirportState* state = park_.airport();
+    if (const auto& airport = park_.nearAirport()) {
+        current = CurrentAirport{airport->position, state != nullptr ? static_cast<double>(state->elevationFeet) : 0.0};
+        const AirportInfo* info = lf_known(services_.airports, airport->icao);
+        if (info != nullptr && (state == nullptr || state->elevationFeet == 0)) current->elevationFt = info->altitude;
+    }
+    staticCount_.store(static_cast<int>(park_.staticCount()));
+    std::lock_guard lock(publishedMutex_);
+    current_ = current;
+    panelAirport_ = park_.icao();
+    panelReserved_ = park_.reservedStand();
+    panelStands_ = state ? static_cast<int>(state->stands.size()) : 0;
+    panelUpdates_ = state ? state->updates : 0;
+    panelQuality_ = state && state->qfReal >= 0 ? fmt::format("{}/{}", state->qfReal, state->qfSoft) : std::string();
+    const auto fit = park_.averageFit();
+    panelFit_ = fit ? fmt::format("{:.1f}", *fit) : std::string();
+    panelWeek_ = state ? fmt::format(" {}, {}{}, wk={}", state->icao, state->publisher, state->handmade ? " (handmade)" : "",
+                                     state->rtTrafficWeeks)
+                       : std::string();
+    panelWanted_ = park_.isSet() && !services_.params.RT_PARKTRAFFIC_ONLY.value() ? park_.wantedCount() : -1;
+    panelWeekOn_ = services_.params.WEEK.value();
+    panelSoftOn_ = services_.params.PARK_SOFT.value();
 }
 
-LiveStandHooks gf_liveStandHooks() {
+void ParkingLink::followUser(bool renew) {
+    if (paused_.load() || worker_.busy()) return;
+    const SimSession& sim = gf_simSession();
+    const UserAircraftState user = sim.userState.load();
+    const bool onGround = sim.onGround.load();
+    const LatLon here{user.latitude, user.longitude};
+    const bool settledAnew = onGround && user.groundVelocity <= kSettledKnots &&
+                             (!lastSettled_ || std::fabs(lastSettled_->lat - here.lat) > 1e-8 ||
+                              std::fabs(lastSettled_->lon - here.lon) > 1e-8);
+    if (settledAnew) lastSettled_ = here;
+    if (!onGround) lastSettled_.reset();
+    std::string reserve;
+    {
+        std::lock_guard lock(messagesMutex_);
+        reserve.swap(userStandToReserve_);
+    }
+    if (!settledAnew && onGround && !renew && reserve.empty()) return;
+    worker_.post([this, settled = settledAnew, airborne = !onGround, renew, user, reserve] {
+        std::lock_guard lock(mutex_);
+        const Parameters& p = services_.params;
+        const LatLon position{user.latitude, user.longitude};
+        if (!reserve.empty() && park_.isSet()) {
+            const std::string before = park_.reservedStand();
+            if (before != reserve) list_.remember(park_.icao(), reserve);
+        }
+        if (settled) {
+            const auto stand = park_.nearestStandName(user.latitude, user.longitude, kUserStandNm);
+            park_.chooseOnGround(position, stand.value_or(""));
+        } else if (airborne) {
+            park_.checkAirborne(position, user.altitude, p.AIRP_RANGE.value(), p.AIRP_HEIGHT.value());
+        }
+        if (renew) park_.adjust(false);
+        publish();
+    });
+}
+
+void ParkingLink::placeNext() {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+    applyMessages();
+    if (!paused_.load()) park_.placeNextStatic();
+    publish();
+}
+
+void ParkingLink::onStaticMessage(const SimMessage& message) {
+    std::lock_guard lock(messagesMutex_);
+    messages_.push_back(message);
+}
+
+bool ParkingLink::clearReservedStand() {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return false;
+    const std::string reserved = park_.reservedStand();
+    return !reserved.empty() && park_.removeStaticAt(reserved);
+}
+
+std::string ParkingLink::reservedStand() const {
+    std::lock_guard lock(publishedMutex_);
+    return panelReserved_;
+}
+
+void ParkingLink::removeDuplicatesOfLive() {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+    park_.removeDuplicateOfLive(live_.aircraft());
+}
+
+void ParkingLink::applyDestination(const std::string& icao) {
+    // The destination goes first in the park-airport list, so that it becomes the park airport
+    // as soon as it is in sight, before the aircraft lands.
+    worker_.post([this, icao] {
+        std::lock_guard lock(mutex_);
+        const ParkAirportEntry* entry = list_.find(icao);
+        list_.remember(icao, entry ? entry->reservedStand : std::string());
+        publish();
+    });
+}
+
+void ParkingLink::reRead(std::function<void(const std::string& result)> done) {
+    worker_.post([this, done = std::move(done)] {
+        std::string result;
+        {
+            std::lock_guard lock(mutex_);
+            const std::string before = park_.reservedStand();
+            list_.read();
+            park_.reCheckReservedStand(before);
+            if (park_.isSet()) {
+                park_.adjust(true);
+                const AirportState* state = park_.airport();
+                result = fmt::format("Stands of {} re-read: {} stands, reserved stand '{}'", park_.icao(),
+                                     state ? state->stands.size() : 0, park_.reservedStand());
+            } else {
+                result = fmt::format("Park airports re-read: {} airports, no park airport", list_.entries().size());
+            }
+            publish();
+        }
+        done(result);
+    });
+}
+
+void ParkingLink::flushAndReplan() {
+    worker_.post([this] {
+        std::lock_guard lock(mutex_);
+        park_.adjust(true);
+        publish();
+    });
+}
+
+void ParkingLink::setNavLightsWhileParked(bool on) {
+    std::lock_guard lock(mutex_);
+    for (std::uint32_t objectId : park_.staticObjectIds()) gf_setNavLights(services_.outbox, objectId, on);
+}
+
+void ParkingLink::reserveUserStand(const std::string& stand) {
+    std::lock_guard lock(messagesMutex_);
+    userStandToReserve_ = stand;
+}
+
+bool ParkingLink::hasStands() const {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    return lock.owns_lock() && park_.airport() != nullptr && !park_.airport()->stands.empty();
+}
+
+std::optional<std::string> ParkingLink::nearestStandName(double lat, double lon, double maxNm) const {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return std::nullopt;
+    return park_.nearestStandName(lat, lon, maxNm);
+}
+
+std::optional<CurrentAirport> ParkingLink::currentAirport() const {
+    std::lock_guard lock(publishedMutex_);
+    return current_;
+}
+
+LiveStandHooks ParkingLink::liveStandHooks(std::function<void()> removeOneLiveParked) {
+    gf_requireLink(removeOneLiveParked, "live parking", "removeOneLiveParked");
     LiveStandHooks hooks;
-    hooks.find = [](const LiveAircraft& a, LatLon at, bool wide) -> StandAnswer {
-        if (!g_run) return {};
-        std::unique_lock lock(g_run->mutex, std::try_to_lock);
+    hooks.find = [this](const LiveAircraft& a, LatLon at, bool wide) -> StandAnswer {
+        std::unique_lock lock(mutex_, std::try_to_lock);
         if (!lock.owns_lock()) return {StandSearch::Busy, {}};
         LiveStandQuery query{at, a.halfWingspanNm, a.category, wide, a.callsign(), a.registration, a.code, {}};
-        const LiveStandFind found = g_run->park.findLiveStand(std::move(query));
-        const Stand* stand = found.number != 0 ? g_run->park.stand(found.number) : nullptr;
+        const LiveStandFind found = park_.findLiveStand(std::move(query));
+        const Stand* stand = found.number != 0 ? park_.stand(found.number) : nullptr;
         if (stand == nullptr) return {};
-        if (found.widened) gf_figures().standChanges.fetch_add(1);
         return {StandSearch::Found, lf_spotOf(*stand)};
     };
-    hooks.makeWay = [](const StandSpot& stand, const LiveAircraft& a) {
-        if (!g_run) return;
-        std::lock_guard lock(g_run->mutex);
-        g_run->park.makeWayForLive(stand.number, a.callsign());
+    hooks.makeWay = [this](const StandSpot& stand, const LiveAircraft& a) {
+        std::lock_guard lock(mutex_);
+        park_.makeWayForLive(stand.number, a.callsign());
     };
-    hooks.recordUse = [](const StandSpot& stand, const LiveAircraft& a) {
-        if (!g_run) return;
-        std::unique_lock lock(g_run->mutex, std::try_to_lock);
-        if (lock.owns_lock()) g_run->park.learnLiveAtStand(stand.number, gf_liveAtAirport(a));
+    hooks.recordUse = [this](const StandSpot& stand, const LiveAircraft& a) {
+        std::unique_lock lock(mutex_, std::try_to_lock);
+        if (lock.owns_lock()) park_.learnLiveAtStand(stand.number, gf_liveAtAirport(a));
     };
-    hooks.maxParkCheck = [](bool aboutToPark) {
-        if (!g_run) return;
-        std::unique_lock lock(g_run->mutex, std::try_to_lock);
+    hooks.maxParkCheck = [this, removeOneLiveParked = std::move(removeOneLiveParked)](bool aboutToPark) {
+        std::unique_lock lock(mutex_, std::try_to_lock);
         if (!lock.owns_lock()) return;
-        g_run->park.maxParkCheck(aboutToPark, [] {
-            if (LiveTraffic* live = gf_liveTraffic()) live->removeLongestParked();
-        });
+        park_.maxParkCheck(aboutToPark, removeOneLiveParked);
     };
     return hooks;
 }
 
-ParkingSources& gf_parkingSources() {
-    static ParkingSources sources = lf_airportDatabaseSources();
-    return sources;
+void ParkingLink::fill(StatusFigures& f) const {
+    std::lock_guard lock(publishedMutex_);
+    f.parkAirport = panelAirport_;
+    f.qualityFactor = panelQuality_;
+    f.reservedStand = panelReserved_;
+    f.averageFit = panelFit_;
+    f.trafficWeek = panelWeek_;
+    f.parkStands = panelStands_;
+    f.parkUpdates = panelUpdates_;
+    f.staticCount = staticCount_.load();
+    f.maxPark = panelWanted_;
+    f.parkingPercentage = services_.params.parkingPercentage();
+    f.parkingWeek = panelWeekOn_;
+    f.parkingSoft = panelSoftOn_;
 }
 
-void gf_parkingSessionSetUp() {
-    const Parameters& p = gf_params();
-    AirportFilesContext& context = gf_airportFilesContext();
-    context.root = ".";
-    context.serverBase = p.DOWNLOAD_SERVER_URL.value();
-    context.msfs2020 = p.isMsfs2020();
-    context.standClass = [](std::string_view icao) {
-        const auto& f = gf_parkingSources().standClass;
-        return f ? f(icao) : std::nullopt;
-    };
-    context.currentSettings = lf_parkingSettings;
-
-    const auto lookup = [](std::string_view icao) {
-        const auto& f = gf_parkingSources().airportPosition;
-        return f ? f(icao) : std::nullopt;
-    };
-    g_run = std::make_unique<ParkingRun>(lookup, lf_hooks());
-    g_run->list.read();
-    g_run->worker.start();
-    lf_connectSimHooks();
-
-    MainLoopHooks& loop = gf_mainLoopHooks();
-    loop.planStaticParkingOnce = lf_followUser;
-    loop.updateStaticParking = lf_followUser;
-    loop.onStaticMessage = [](const SimMessage& message) {
-        if (!g_run) return;
-        std::lock_guard lock(g_run->messagesMutex);
-        g_run->messages.push_back(message);
-    };
-    loop.perSecondParking = lf_placeNext;
-    loop.renewStaticParking = [] {
-        if (!g_run || gf_params().INITIAL_LOAD_ONLY.value()) return false;
-        g_run->renewalAsked = true;
-        return true;
-    };
-}
-
-void gf_parkingCloseDown() {
-    {
-        std::lock_guard lock(g_currentMutex);
-        g_current.reset();
-    }
-    if (!g_run) return;
-    g_run->worker.stop();
-    {
-        std::lock_guard lock(g_run->mutex);
-        g_run->park.leave();
-    }
-    MainLoopHooks& loop = gf_mainLoopHooks();
-    loop.planStaticParkingOnce = nullptr;
-    loop.updateStaticParking = nullptr;
-    loop.perSecondParking = nullptr;
-    loop.onStaticMessage = nullptr;
-    loop.renewStaticParking = nullptr;
-    gf_simHooks().parkAirportHasStands = nullptr;
-    gf_simHooks().nearestStandName = nullptr;
-    g_run.reset();
+void ParkingLink::closeDown() {
+    worker_.stop();
+    std::lock_guard lock(mutex_);
+    applyMessages();
+    park_.leave();
+    publish();
 }
 
 } // namespace vorl

@@ -1,45 +1,129 @@
 #pragma once
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "airports/ParkAirport.h"
+#include "app/ProgramServices.h"
+#include "common/LatestJobWorker.h"
+#include "sim/SimInbox.h"
 #include "sim/StandHooks.h"
 
 namespace vorl {
 
-// The airport database and the livery matching are connected here when they are present.
-struct ParkingSources {
-    std::function<std::optional<NearAirport>(LatLon position)> closestAirport;
-    std::function<std::optional<LatLon>(std::string_view icao)> airportPosition;
-    std::function<std::optional<int>(std::string_view icao)> standClass;
-    // The livery of a static aircraft; nothing when none fits.
-    std::function<std::optional<std::string>(std::uint16_t airline, std::uint16_t type, const std::string& registration)>
-        staticLivery;
-    // The live aircraft as the parking must respect them.
-    std::function<std::vector<LiveAtAirport>()> liveAircraft;
-};
-
-ParkingSources& gf_parkingSources();
+class LiveryMatching;
+class RtLink;
+struct StatusFigures;
 
 // The park airport as the traffic reader sees it (any thread): ground traffic is taken only
-// near it. Nothing while there is none.
+// near it, and its elevation tells the ground from the air.
 struct CurrentAirport {
     LatLon position;
     double elevationFt = 0.0;
 };
-std::optional<CurrentAirport> gf_currentParkAirport();
 
-// The park airport's stands for live parking (main-loop thread); answers "busy" while the
-// parking worker holds the airport.
-LiveStandHooks gf_liveStandHooks();
+// What the parking sees of the live aircraft: a copy the run loop refreshes once a second and
+// the parking's worker reads.
+class LiveSnapshot {
+public:
+    void publish(std::vector<LiveAtAirport> aircraft);
+    std::vector<LiveAtAirport> aircraft() const;
 
-// Session set-up's part: airport files pointed at the working folder and the download server,
-// my_park_airports.txt read, and the park airport's work connected to the main loop and the
-// simulator link.
-void gf_parkingSessionSetUp();
+private:
+    mutable std::mutex mutex_;
+    std::vector<LiveAtAirport> aircraft_;
+};
 
-// Closing down's part: the park airport left (its learned file saved) and the worker stopped.
-void gf_parkingCloseDown();
+// The static parking of one run: the park airport that follows the user's aircraft, its plan
+// and static aircraft, the stands that live aircraft park on, and the user's commands about them.
+// Planning waits for parked traffic (seconds), so it runs on a worker of its own; the run loop
+// only places planned aircraft and never waits for the worker.
+class ParkingLink {
+public:
+    ParkingLink(const ProgramServices& services, const LiveSnapshot& live, LiveryMatching& liveries,
+                std::function<RtLink*()> realTraffic);
+    ~ParkingLink();
+    ParkingLink(const ParkingLink&) = delete;
+    ParkingLink& operator=(const ParkingLink&) = delete;
+
+    // Run loop: the park airport follows the user (every 16th second, and at the loop's start).
+    void followUser(bool renew);
+    // Run loop, once a second: the simulator's answers applied and the next static aircraft placed.
+    void placeNext();
+    // Any thread: the simulator's answers about static aircraft.
+    void onStaticMessage(const SimMessage& message);
+    // Run loop, every fifth second: whatever stands on the reserved stand; true when a static
+    // aircraft was removed (the live side is asked otherwise).
+    bool clearReservedStand();
+    std::string reservedStand() const;
+    // Run loop, every 61st second: a static aircraft that is also flying live leaves.
+    void removeDuplicatesOfLive();
+    // Window commands, carried out by the run loop.
+    void applyDestination(const std::string& icao);
+    // Re-reads my_park_airports.txt and the park airport's stands; `done` runs on the worker
+    // when the stands are read again.
+    void reRead(std::function<void(const std::string& result)> done);
+    void setPaused(bool paused) { paused_.store(paused); }
+    bool paused() const { return paused_.load(); }
+    // Every static aircraft leaves and the stands are planned again.
+    void flushAndReplan();
+    void setNavLightsWhileParked(bool on);
+    // After a flight load the user may sit at a stand, which becomes the reserved one (SimClient
+    // thread; applied by the next follow).
+    void reserveUserStand(const std::string& stand);
+
+    // The simulator link asks (SimClient thread).
+    bool hasStands() const;
+    std::optional<std::string> nearestStandName(double lat, double lon, double maxNm) const;
+    // The traffic reader asks (reader thread).
+    std::optional<CurrentAirport> currentAirport() const;
+    // The live parking's stands; `removeOneLiveParked` makes room when too many are parked.
+    LiveStandHooks liveStandHooks(std::function<void()> removeOneLiveParked);
+
+    bool hasStaticAircraft() const { return staticCount_.load() > 0; }
+    // The parking panel's figures.
+    void fill(StatusFigures& figures) const;
+
+    // Closing down: the worker stopped, the static aircraft removed and the learned file saved.
+    void closeDown();
+
+private:
+    PlannerSettings plannerSettings() const;
+    ParkingSettings parkingSettings() const;
+    void applyAirportSettings(const ParkingSettings& s);
+    PlannerWorld world(const NearAirport& airport);
+    void createStatic(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId);
+    ParkingHooks hooks();
+    void applyMessages();
+    void publish();
+
+    const ProgramServices& services_;
+    const LiveSnapshot& live_;
+    LiveryMatching& liveries_;
+    std::function<RtLink*()> realTraffic_;
+
+    ParkAirportList list_;
+    ParkAirport park_;
+    mutable std::mutex mutex_; // the park airport, shared by the worker and the run loop
+    LatestJobWorker worker_{"parking"};
+    std::atomic<bool> paused_{false};
+    // Where the user's aircraft last settled: the choice of airport is made once per place.
+    std::optional<LatLon> lastSettled_;
+
+    std::mutex messagesMutex_;
+    std::vector<SimMessage> messages_;
+    std::string userStandToReserve_;
+
+    // Published for other threads whenever the airport changes.
+    mutable std::mutex publishedMutex_;
+    std::optional<CurrentAirport> current_;
+    std::string panelAirport_, panelQuality_, panelReserved_, panelFit_, panelWeek_;
+    int panelStands_ = 0, panelUpdates_ = 0, panelWanted_ = -1;
+    bool panelWeekOn_ = false, panelSoftOn_ = false;
+    std::atomic<int> staticCount_{0};
+};
 
 } // namespace vorl

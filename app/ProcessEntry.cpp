@@ -14,6 +14,7 @@
 #include "app/ProgramContext.h"
 #include "app/RunControl.h"
 #include "app/StatusBoard.h"
+#include "app/WindowCommands.h"
 #include "common/Generations.h"
 #include "common/Log.h"
 #include "common/Names.h"
@@ -84,15 +85,16 @@ int gf_processEntry(int argc, char** argv, const FrontEndFactory& makeFrontEnd) 
         }
     }
 
-    const auto userFolder = lf_userFolder(program.options);
+    const auto foundFolder = lf_userFolder(program.options);
+    // Without the application-data folder the settings live beside the program, so that the
+    // user can still work; the log says why.
+    const fs::path userFolder = foundFolder ? *foundFolder : fs::absolute(kProgramName);
     std::error_code userFolderError;
-    if (userFolder) {
-        gf_paths().setUserFolder(*userFolder);
-        fs::create_directories(*userFolder, userFolderError);
-    }
+    gf_paths().setUserFolder(userFolder);
+    fs::create_directories(userFolder, userFolderError);
 
     InstanceGuard instance;
-    if (userFolder && !userFolderError && !instance.acquire(*userFolder)) return -1;
+    if (!userFolderError && !instance.acquire(userFolder)) return -1;
 
     try {
         Log::instance().open(gf_paths().log);
@@ -100,10 +102,7 @@ int gf_processEntry(int argc, char** argv, const FrontEndFactory& makeFrontEnd) 
         std::cerr << "vorl: " << e.what() << "\n";
         return 1;
     }
-    if (!userFolder) {
-        logImportant("Could not find the AppData path");
-        return 0;
-    }
+    if (!foundFolder) logImportant("Could not find the AppData path");
     if (userFolderError) {
         logLine("Failed to create directory: {}", userFolderError.message());
         return 0;
@@ -112,7 +111,8 @@ int gf_processEntry(int argc, char** argv, const FrontEndFactory& makeFrontEnd) 
     gf_params().setFile(gf_paths().parametersFile);
     lf_checkSettingsFile();
 
-    std::unique_ptr<FrontEnd> frontEnd = makeFrontEnd(program.options);
+    WindowCommands commands(gf_params(), gf_status(), gf_run(), gf_paths(), program.runSlot);
+    std::unique_ptr<FrontEnd> frontEnd = makeFrontEnd(program.options, commands);
     if (!frontEnd) {
         logImportant("initInstance failed");
         return 0;

@@ -2,6 +2,7 @@
 #include <atomic>
 
 #include "app/CommandLine.h"
+#include "app/RunSlot.h"
 
 namespace vorl {
 
@@ -15,6 +16,8 @@ struct ProgramContext {
     std::atomic<bool> restarted{false};
     // Worker pools are sized from this; recorded once per start-up.
     std::atomic<unsigned> hardwareThreads{2};
+    // The run the window's commands reach, while one exists.
+    RunSlot runSlot;
 };
 
 ProgramContext& gf_program();

@@ -5,21 +5,14 @@
 #include <mutex>
 #include <thread>
 
-#include "app/AirportScanLink.h"
-#include "app/LiveTrafficLink.h"
-#include "app/MainLoopHooks.h"
-#include "app/ParkingLink.h"
-#include "app/ProgramContext.h"
-#include "app/RealTrafficSession.h"
+#include "app/ProgramRun.h"
 #include "app/RunControl.h"
-#include "app/SimLink.h"
-#include "app/StatusBoard.h"
-#include "app/TickWork.h"
 #include "common/Log.h"
 #include "common/TimeStamp.h"
 #include "common/TimeZoneWord.h"
 #include "common/platform.h"
 #include "sim/SimClient.h"
+#include "sim/SimIds.h"
 #include "sim/SimInbox.h"
 #include "sim/SimSession.h"
 
@@ -37,6 +30,8 @@ constexpr int kNotRunningCountdown = 100;
 // once each way.
 class FlightWatch {
 public:
+    explicit FlightWatch(ProgramRun& run) : run_(run) {}
+
     void notRunningCycle() {
         if (!latched_) {
             gf_setSimulatorRunning(false);
@@ -44,7 +39,11 @@ public:
             countdown_ = kNotRunningCountdown;
             logLine("{} Flight not running", gf_nowText());
         }
-        if (--countdown_ % kNotRunningCountdown == 0) gf_rtPeriodicCheck();
+        if (--countdown_ % kNotRunningCountdown == 0) {
+            run_.runPendingCommands();
+            run_.realTraffic().periodicCheck();
+            run_.publishFigures();
+        }
         if (countdown_ < 1) {
             countdown_ = kNotRunningCountdown;
             gf_refreshTimeZoneWord(std::time(nullptr));
@@ -58,13 +57,10 @@ public:
     }
 
 private:
+    ProgramRun& run_;
     bool latched_ = false;
     int countdown_ = kNotRunningCountdown;
 };
-
-template <class Hook> void lf_runCycleHook(const Hook& hook, std::uint64_t cycle) {
-    if (hook) hook(cycle);
-}
 
 bool lf_isStaticMessage(const SimMessage& message) {
     switch (message.kind) {
@@ -75,11 +71,11 @@ bool lf_isStaticMessage(const SimMessage& message) {
 }
 
 // Removals and static attitudes go to both sides: only the side that knows the object acts on it.
-void lf_routeSimInbox(const MainLoopHooks& hooks) {
+void lf_routeSimInbox(ProgramRun& run) {
     for (const SimMessage& message : gf_simInbox().drain()) {
         const bool both = message.kind == SimMessageKind::ObjectRemoved || message.kind == SimMessageKind::StaticAttitude;
-        if ((both || lf_isStaticMessage(message)) && hooks.onStaticMessage) hooks.onStaticMessage(message);
-        if ((both || !lf_isStaticMessage(message)) && hooks.onLiveMessage) hooks.onLiveMessage(message);
+        if (both || lf_isStaticMessage(message)) run.parking().onStaticMessage(message);
+        if (both || !lf_isStaticMessage(message)) run.live().onMessage(message);
     }
 }
 
@@ -95,42 +91,34 @@ bool gf_simulatorRunning() {
     return g_simulatorRunning;
 }
 
-bool gf_sessionSetUp() {
-    gf_parkingSessionSetUp();
-    gf_liveTrafficSetUp();
-    // The simulator link first: nothing else is worth starting without the user aircraft.
-    gf_connectSimHooks();
-    if (!gf_startSimLink(gf_makeSimBackend(gf_program().options))) return false;
-    gf_airportScanSetUp();
-    if (gf_run().stopOrClosed()) return false;
-    gf_rtSessionSetUp();
-    return true;
-}
-
-void gf_mainLoop() {
+void gf_mainLoop(ProgramRun& run) {
     using Clock = std::chrono::steady_clock;
+    // The first plan of the static parking, then the figures as they stand.
+    run.parking().followUser(false);
+    run.publishFigures();
+    run.ticks().start();
     gf_refreshTimeZoneWord(std::time(nullptr));
     gf_setSimulatorRunning(true);
+    run.refreshCallsignList();
     const bool fineTimer = gf_beginFineTimer();
     SimSession& sim = gf_simSession();
-    const MainLoopHooks& hooks = gf_mainLoopHooks();
-    TickWork ticks;
-    FlightWatch flight;
-    if (hooks.planStaticParkingOnce) hooks.planStaticParkingOnce();
+    RunControl& control = run.services().run;
+    FlightWatch flight(run);
     auto base = Clock::now();
     std::uint64_t cycle = 0;
-    while (!gf_run().stopRequested()) {
+    while (!control.stopRequested()) {
         ++cycle;
         gf_simCycle(cycle);
         if (!sim.simRunning.load() || sim.simConnectError.load()) {
             flight.notRunningCycle();
         } else {
-            lf_routeSimInbox(hooks);
-            lf_runCycleHook(hooks.handleAddingStack, cycle);
-            lf_runCycleHook(hooks.updateLiveAircraft, cycle);
+            run.runPendingCommands();
+            lf_routeSimInbox(run);
+            run.live().takeRecords(run.realTraffic().link());
+            run.live().update();
             if (sim.oneSecondTick.exchange(false)) {
                 flight.onTickWhileRunning();
-                ticks.onTick(std::time(nullptr), sim.simTimeEpoch.load());
+                run.ticks().onTick(std::time(nullptr), sim.simTimeEpoch.load());
                 // The tick restarts the rhythm so that the cycles stay aligned with it.
                 base = Clock::now();
             }

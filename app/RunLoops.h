@@ -2,11 +2,10 @@
 
 namespace vorl {
 
-// Sets up the running session; false when start-up must close down instead.
-bool gf_sessionSetUp();
+class ProgramRun;
 
 // The 100 Hz loop of the start-up thread; returns when a stop is requested.
-void gf_mainLoop();
+void gf_mainLoop(ProgramRun& run);
 
 // The main loop is serving a flight; guarded by the simulator-state mutex.
 void gf_setSimulatorRunning(bool running);

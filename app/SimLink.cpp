@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
+#include "app/CommandLine.h"
 #include "app/FrontEnd.h"
 #include "app/Parameters.h"
-#include "app/ProgramContext.h"
+#include "app/ParkingLink.h"
 #include "app/RunControl.h"
 #include "app/StatusBoard.h"
-#include "app/StatusFigures.h"
 #include "app/UserPosition.h"
 #include "common/Log.h"
+#include "models/ModelDatabase.h"
 #include "sim/SimBackend.h"
 #include "sim/SimClient.h"
 #include "sim/SimHooks.h"
@@ -24,51 +25,12 @@ namespace {
 
 constexpr std::uint32_t kMaxRangeMeters = 200000;
 
-void lf_repaint() {
-    if (FrontEnd* frontEnd = gf_program().frontEnd) frontEnd->postRepaint();
-}
-
 } // namespace
 
-void gf_connectSimHooks() {
-    SimHooks& hooks = gf_simHooks();
-    hooks.requestStop = [](SimStopReason reason, int delay) {
-        return gf_run().requestStop(static_cast<ClosingReason>(reason), delay);
-    };
-    hooks.stopPending = [] { return gf_run().stopOrClosed(); };
-    hooks.setStatus = [](const std::string& text, bool log) {
-        if (text.empty()) gf_status().clearStatus();
-        else gf_status().setStatus(text, log);
-    };
-    hooks.setError = [](const std::string& text) { gf_status().setError(text); };
-    hooks.settingIsMsfs2020 = [] { return gf_params().isMsfs2020(); };
-    hooks.switchSimulatorSetting = [](bool msfs2020) {
-        Parameters& params = gf_params();
-        params.SIM_CHOICE.set(msfs2020 ? "MSFS 2020" : "MSFS 2024");
-        params.save(params.SIM_CHOICE);
-        params.updateControl(params.SIM_CHOICE);
-        gf_status().setStatus(fmt::format("Switching MSFS version in {}", 3), true);
-    };
-    hooks.simTimeInUse = [] { return gf_params().SIM_TIME.value(); };
-    hooks.rangeMeters = [] {
-        const auto metres = static_cast<std::uint32_t>(gf_params().RANGE.value()) * 1852u + 10000u;
-        return std::min(metres, kMaxRangeMeters);
-    };
-    hooks.showSimulator = [](const std::string& text) {
-        gf_figures().setTexts(text, gf_figures().texts().userStand);
-        lf_repaint();
-    };
-    hooks.showUserStand = [](const std::string& stand) {
-        gf_figures().setTexts(gf_figures().texts().simulator, stand);
-        lf_repaint();
-    };
-    hooks.repaint = lf_repaint;
-}
-
-std::unique_ptr<SimBackend> gf_makeSimBackend(const CommandLineOptions& options) {
+std::unique_ptr<SimBackend> gf_makeSimBackend(const CommandLineOptions& options, const Parameters& params) {
     if (options.sim == "simconnect") return gf_makeSimConnectLibraryBackend();
     standin::SimStandInConfig config;
-    const bool msfs2020 = options.simVersion.empty() ? gf_params().isMsfs2020() : options.simVersion == "2020";
+    const bool msfs2020 = options.simVersion.empty() ? params.isMsfs2020() : options.simVersion == "2020";
     config.version = msfs2020 ? standin::SimulatorVersion::Msfs2020 : standin::SimulatorVersion::Msfs2024;
     if (options.userScript == "parked") {
         const standin::UserPose stand = standin::UserScript::ehamDeparture().poseAt(0.0);
@@ -77,36 +39,92 @@ std::unique_ptr<SimBackend> gf_makeSimBackend(const CommandLineOptions& options)
     config.tracePath = options.simTrace;
     config.mapPath = options.simMap;
     // The stand-in can create the liveries installed where the livery scan looks.
-    const std::filesystem::path installPath = gf_params().ALL_INSTALL_PATH.value();
+    const std::filesystem::path installPath = params.ALL_INSTALL_PATH.value();
     if (!installPath.empty()) config.communityFolder = installPath / "Community";
     return std::make_unique<standin::SimStandIn>(std::move(config));
 }
 
-bool gf_startSimLink(std::unique_ptr<SimBackend> backend) {
+SimLink::SimLink(const ProgramServices& services, ParkingLink& parking) : services_(services), parking_(parking) {}
+
+SimLink::~SimLink() { stop(); }
+
+bool SimLink::start(std::unique_ptr<SimBackend> backend) {
+    RunControl& run = services_.run;
+    StatusBoard& status = services_.status;
+    Parameters& params = services_.params;
+    ModelDatabase& db = services_.models;
+    FrontEnd& frontEnd = services_.frontEnd;
+
+    SimHooks hooks;
+    hooks.requestStop = [&run](SimStopReason reason, int delay) {
+        return run.requestStop(static_cast<ClosingReason>(reason), delay);
+    };
+    hooks.stopPending = [&run] { return run.stopOrClosed(); };
+    hooks.setStatus = [&status](const std::string& text, bool log) {
+        if (text.empty()) status.clearStatus();
+        else status.setStatus(text, log);
+    };
+    hooks.setError = [&status](const std::string& text) { status.setError(text); };
+    hooks.settingIsMsfs2020 = [&params] { return params.isMsfs2020(); };
+    hooks.switchSimulatorSetting = [&params, &status](bool msfs2020) {
+        params.SIM_CHOICE.set(msfs2020 ? "MSFS 2020" : "MSFS 2024");
+        params.save(params.SIM_CHOICE);
+        params.updateControl(params.SIM_CHOICE);
+        status.setStatus(fmt::format("Switching MSFS version in {}", 3), true);
+    };
+    hooks.simTimeInUse = [&params] { return params.SIM_TIME.value(); };
+    hooks.rangeMeters = [&params] {
+        const auto metres = static_cast<std::uint32_t>(params.RANGE.value()) * 1852u + 10000u;
+        return std::min(metres, kMaxRangeMeters);
+    };
+    hooks.showSimRunning = [this](bool running) { marks_.setRunning(running); };
+    hooks.showConnected = [this](bool connected) { marks_.setConnected(connected); };
+    hooks.showSimulator = [this](const std::string& text) { marks_.setSimulator(text); };
+    hooks.showUserTitle = [this](const std::string& title) { marks_.setUserTitle(title); };
+    hooks.showUserStand = [this](const std::string& stand) { marks_.setUserStand(stand); };
+    hooks.showWingspanKnown = [this](bool known) { marks_.setWingspanKnown(known); };
+    hooks.repaint = [&frontEnd] { frontEnd.postRepaint(); };
+    hooks.onConnected = [this] { marks_.setConnected(true); };
+    hooks.parkAirportHasStands = [this] { return parking_.hasStands(); };
+    hooks.nearestStandName = [this](double lat, double lon, double maxNm) { return parking_.nearestStandName(lat, lon, maxNm); };
+    hooks.reserveUserStand = [this](const std::string& stand) { parking_.reserveUserStand(stand); };
+    hooks.halfWingspanNm = [&db](const std::string& type) { return db.halfWingspanNm(type); };
+    hooks.largestHalfWingspanNm = [&db] { return db.largestHalfWingspanNm; };
+    hooks.categoryOf = [&db](const std::string& type) {
+        return db.isKnownType(type) ? db.category(db.typeIndexOf(type)) : AircraftCategory::Light;
+    };
+
     gf_simClient().stop();
     SimSession& session = gf_simSession();
     session.reset();
+    session.connectHooks(std::move(hooks));
     session.setBackend(std::move(backend));
-    gf_simOutbox().discardAll();
+    services_.outbox.discardAll();
     gf_simInbox().clear();
     gf_resetUserStandName();
+    started_ = true;
     gf_simClient().start();
-    if (!gf_awaitUserAircraft([] { return gf_run().stopOrClosed(); })) return false;
-    gf_publishSimUserPosition();
+    if (!gf_awaitUserAircraft([&run] { return run.stopOrClosed(); })) return false;
+    publishUserPosition();
     return true;
 }
 
-void gf_publishSimUserPosition() {
+void SimLink::publishUserPosition() {
     const SimSession& session = gf_simSession();
     if (!session.connected.load() || session.simConnectError.load()) return;
     const UserAircraftState user = session.userState.load();
     gf_publishUserPosition({user.latitude, user.longitude}, user.altitude);
 }
 
-void gf_stopSimLink() {
+void SimLink::stop() {
+    if (!started_) return;
+    started_ = false;
     gf_simClient().stop();
     // The backend outlives the thread that used it; the stand-in writes its map as it goes.
     gf_simSession().setBackend(nullptr);
+    gf_simSession().releaseHooks();
+    marks_.setConnected(false);
+    marks_.setRunning(false);
 }
 
 } // namespace vorl

@@ -10,13 +10,14 @@ void StatusBoard::setRepaintHook(std::function<void()> hook) {
 }
 
 void StatusBoard::setStatus(const std::string& text, bool log) {
+    // An error on screen hides new status texts, but the log keeps what happened.
+    if (log) logLine(text);
     {
         std::lock_guard lock(mutex_);
         if (!error_.empty()) return;
         status_ = text;
         statusSetAt_ = statusClock_;
     }
-    if (log) logLine(text);
     repaint();
 }
 

@@ -1,6 +1,4 @@
 #pragma once
-#include <atomic>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -9,50 +7,42 @@ namespace vorl {
 // State of a reader as the window's status icons show it.
 enum class LinkState : int { Unknown = 0, Waiting = 1, Ok = 2, Error = 3 };
 
-// The figures the status display shows. Subsystems write them from their own threads; the
-// front-end reads them when it paints.
+// What the status display shows, as one value: the run of the program composes it from its
+// subsystems once per tick (and after each step of the session set-up) and hands it to the
+// front-end, which paints the latest one.
 struct StatusFigures {
-    std::atomic<int> qnh{1013};
-    std::atomic<int> liveCount{0};
-    std::atomic<int> liveryCount{0};
-    std::atomic<int> simaddonCount{0};
-    std::atomic<int> thirdpartyCount{0};
-    std::atomic<LinkState> weather{LinkState::Unknown};
-    std::atomic<LinkState> traffic{LinkState::Unknown};
+    int qnh = 1013;
+    int liveCount = 0;
+    int liveryCount = 0;
+    int simaddonCount = 0;
+    int thirdpartyCount = 0;
+    LinkState weather = LinkState::Unknown;
+    LinkState traffic = LinkState::Unknown;
+
+    // The simulator as it answered (the setting's choice until then), and the user's aircraft.
+    std::string simulator;
+    std::string userStand;
+    std::string userTitle;
+    bool simConnected = false;
+    bool simRunning = false;
+    bool wingspanKnown = false;
 
     // The parking panel.
-    std::atomic<int> parkUpdates{0};
-    std::atomic<int> parkStands{0};
-    std::atomic<int> parkedLive{0};
-    std::atomic<int> staticCount{0};
-    std::atomic<int> standChanges{0}; // stands widened for a live aircraft that did not fit
-    std::atomic<int> maxPark{-1};           // -1: no maximum for parked live aircraft
-    std::atomic<int> nextUpdateMinutes{20}; // -1: no next update
-    std::atomic<bool> parkingWeek{false};
-    std::atomic<bool> parkingSoft{false};
-
-    void setTexts(std::string simulatorText, std::string userStand);
-    void setParkAirport(std::string airport, std::string qualityFactor, std::string reservedStand,
-                        std::string averageFit, std::string trafficWeek);
-
-    struct Texts {
-        std::string simulator;
-        std::string userStand;
-        std::string parkAirport;
-        std::string qualityFactor;
-        std::string reservedStand;
-        std::string averageFit;
-        std::string trafficWeek;
-    };
-    Texts texts() const;
-    void reset();
-
-private:
-    mutable std::mutex mutex_;
-    Texts texts_;
+    std::string parkAirport; // empty: no park airport
+    std::string qualityFactor;
+    std::string reservedStand;
+    std::string averageFit;
+    std::string trafficWeek;
+    int parkUpdates = 0;
+    int parkStands = 0;
+    int parkedLive = 0;
+    int staticCount = 0;
+    int maxPark = -1; // -1: no maximum for parked live aircraft
+    int parkingPercentage = 30;
+    int nextUpdateMinutes = 20; // -1: no next update
+    bool parkingWeek = false;
+    bool parkingSoft = false;
 };
-
-StatusFigures& gf_figures();
 
 // One painted line of the status display, with the colour it is drawn in.
 struct DisplayLine {
@@ -62,8 +52,9 @@ struct DisplayLine {
 };
 
 // The status display as text, top to bottom: header, information, status and error lines.
-std::vector<DisplayLine> gf_statusDisplayLines();
+std::vector<DisplayLine> gf_statusDisplayLines(const StatusFigures& figures, const std::string& status,
+                                               const std::string& error);
 // The parking panel below the controls.
-std::vector<DisplayLine> gf_parkingPanelLines();
+std::vector<DisplayLine> gf_parkingPanelLines(const StatusFigures& figures);
 
 } // namespace vorl

@@ -1,58 +1,50 @@
 #pragma once
-#include <atomic>
-#include <functional>
 #include <string>
+
+#include "app/Commands.h"
 
 namespace vorl {
 
-class FrontEnd;
+class Parameters;
+class Parameter;
+class BoolParameter;
+class RunControl;
+class RunSlot;
+class StatusBoard;
+struct AppPaths;
 
-// What the window's commands ask of subsystems that own the affected state. Each subsystem
-// connects its part when it starts; unconnected ones do nothing.
-struct WindowCommandHooks {
-    std::function<bool()> simulatorConnected = [] { return false; };
-    std::function<bool()> aiObjectsExist = [] { return false; };
-    std::function<bool(const std::string& icao)> airportKnown = [](const std::string&) { return false; };
-    std::function<void(const std::string& icao)> applyDestination = [](const std::string&) {};
-    std::function<void(const std::string& callsign)> blockCallsign = [](const std::string&) {};
-    std::function<void(const std::string& callsign)> unblockCallsign = [](const std::string&) {};
-    std::function<void(bool on)> navLightsWhileParked = [](bool) {};
-    std::function<void(bool on)> simTime = [](bool) {};
-    std::function<void()> recomputeRange = [] {};
-    std::function<void(int metres)> setQueryRadius = [](int) {};
-    std::function<void(int maxLive)> removeSurplusLive = [](int) {};
-    std::function<void()> replanParkingSource = [] {};
-    // Height above ground that counts as airborne for the "AirOnly" filter.
-    std::function<double()> airborneOnlyHeightFt = [] { return 0.0; };
+// The window's commands: each control changes its setting, says what it did on the status
+// line, and asks the running program for the effect the control stands for. Failures are
+// logged and the window keeps running.
+class WindowCommands final : public Commands {
+public:
+    WindowCommands(Parameters& params, StatusBoard& status, RunControl& run, const AppPaths& paths, RunSlot& program);
+
+    CommandEffect checkBoxClicked(int controlId) override;
+    CommandEffect listSelected(int controlId, int index) override;
+    CommandEffect buttonClicked(int controlId) override;
+    CommandEffect editEntered(int controlId, const std::string& text) override;
+    bool controlEnabled(int controlId) const override;
+    void windowClosing() override;
+
+private:
+    void store(Parameter& p);
+    void say(const std::string& text, bool log = false);
+    void checkBoxAction(BoolParameter& p, CommandEffect& effect);
+    void listAction(Parameter& p, const std::string& previousText);
+    void scanSwitched(bool on, const char* what);
+    void timeShiftFromSettings();
+    void blockEntered(const std::string& text);
+    void destinationEntered(const std::string& text);
+    void installPathEntered(const std::string& text);
+    void buttonAction(int controlId, CommandEffect& effect);
+
+    Parameters& params_;
+    StatusBoard& status_;
+    RunControl& run_;
+    const AppPaths& paths_;
+    RunSlot& program_;
 };
-
-WindowCommandHooks& gf_commandHooks();
-
-// Requests the main loop carries out at its next chance.
-struct WindowRequests {
-    std::atomic<bool> callsignToObjectId{false};
-    std::atomic<bool> reReadStands{false};
-    std::atomic<bool> flushStatic{false};
-    std::atomic<bool> staticUpdateNow{false};
-    // Start-up has read what the commands need; buttons and edit boxes may be used.
-    std::atomic<bool> commandsReady{false};
-    // The simulator link is up, so an airport scan can ask it for facility data.
-    std::atomic<bool> airportScanReady{false};
-};
-
-WindowRequests& gf_windowRequests();
-
-// The window's commands, one entry per kind of control. A front-end re-reads the enabled
-// state of its controls (gf_controlEnabled) after each. Each returns true when it handled
-// the control id; failures are logged and the window keeps running.
-bool gf_onCheckBoxClicked(int controlId);
-bool gf_onListSelected(int controlId, int index);
-bool gf_onButtonClicked(int controlId);
-bool gf_onEditEntered(int controlId, const std::string& text);
-
-// Whether a control may be used now: buttons and edit boxes once start-up is done, and the
-// controls whose use depends on other settings or on a pending request.
-bool gf_controlEnabled(int controlId);
 
 // A valid callsign: 2 to 8 ASCII letters and digits.
 bool gf_isValidCallsign(const std::string& text);

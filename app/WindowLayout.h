@@ -13,6 +13,13 @@ inline constexpr int kBlock = 0x8040;
 inline constexpr int kNow = 0x804f;
 inline constexpr int kReRead = 0x8046;
 inline constexpr int kFlushStatic = 0x8059;
+inline constexpr int kInstallPath = 0x8014;
+inline constexpr int kPackageSelector = 0x8016;
+inline constexpr int kScanAirports = 0x8022;
+inline constexpr int kBlockCallsign = 0x803c;
+inline constexpr int kCallsignList = 0x803f;
+inline constexpr int kDestination = 0x8047;
+inline constexpr int kParkingPercentage = 0x8052;
 } // namespace control
 
 inline constexpr int kWindowWidth = 880;

@@ -7,11 +7,13 @@
 #endif
 
 int main(int argc, char** argv) {
-    return vorl::gf_processEntry(argc, argv, [&argc, argv](const vorl::CommandLineOptions& options)
+    return vorl::gf_processEntry(argc, argv, [&argc, argv](const vorl::CommandLineOptions& options,
+                                                           [[maybe_unused]] vorl::Commands& commands)
                                                  -> std::unique_ptr<vorl::FrontEnd> {
 #ifdef VORL_WITH_QT
         if (!options.headless && vorl::gf_windowAvailable())
-            return std::make_unique<vorl::QtFrontEnd>(argc, argv, options.durationSeconds, options.windowPicture);
+            return std::make_unique<vorl::QtFrontEnd>(argc, argv, commands, options.durationSeconds,
+                                                      options.windowPicture);
 #endif
         return std::make_unique<vorl::HeadlessFrontEnd>(options.durationSeconds);
     });

@@ -94,6 +94,7 @@ std::vector<LiveryData> gf_readLiveriesScanned(const std::filesystem::path& path
 
 void LiveryCatalogue::build(const std::vector<LiveryData>& liveries, RegistrationLiveries registrationLiveries) {
     registrations_ = std::move(registrationLiveries);
+    size_ = liveries.size();
     unbrandedIndex_ = db_.airlineIndexOf("ZZZ");
     privateIndex_ = db_.airlineIndexOf("PVT");
     std::set<std::uint16_t> unbrandedTypes;

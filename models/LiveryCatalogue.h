@@ -54,6 +54,8 @@ public:
     explicit LiveryCatalogue(ModelDatabase& database) : db_(database) {}
 
     void build(const std::vector<LiveryData>& liveries, RegistrationLiveries registrationLiveries);
+    // The number of liveries it was built from.
+    std::size_t size() const { return size_; }
 
     // The matching chain for a live aircraft, as deep as MATCHING_DEPTH allows.
     std::optional<LiveryChoice> matchLive(const LiveryQuery& aircraft, int depth);
@@ -109,6 +111,7 @@ private:
     RegistrationLiveries registrations_;
     std::unordered_map<std::uint32_t, std::uint16_t> combined_; // airline << 16 | operator → their joint key
     std::size_t genericModels_ = 0;
+    std::size_t size_ = 0;
     std::uint16_t unbrandedIndex_ = 0;
     std::uint16_t privateIndex_ = 0;
 

@@ -10,6 +10,9 @@
 
 namespace vorl {
 
+// With "AirOnly", aircraft are shown only this high above the ground.
+inline constexpr double kAirborneOnlyHeightFt = 150.0;
+
 // Settings the traffic reader reads once per round (the settings store owns them).
 struct TrafficSettings {
     double rangeNm = 25.0; // the traffic radius in force (auto range already applied)

@@ -132,7 +132,7 @@ bool TrafficReader::processLine() {
     if (record.groundSpeed <= 35.0) altitude = 0.0;
     record.altitude = altitude;
     const std::optional<AirportRef> airport = hooks_.currentAirport ? hooks_.currentAirport() : std::nullopt;
-    if (settings_.airborneOnly && !(altitude - (airport ? airport->elevationFt : 0.0) > 150.0)) return false;
+    if (settings_.airborneOnly && !(altitude - (airport ? airport->elevationFt : 0.0) > kAirborneOnlyHeightFt)) return false;
 
     record.callsign = gf_jsonText(r[13]);
     if (!cleanCallsign(record.callsign, record.hexId)) return false;

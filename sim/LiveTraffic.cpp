@@ -652,6 +652,76 @@ void LiveTraffic::removeHexId(std::uint32_t hexId) {
     remove(*a);
 }
 
+bool LiveTraffic::removeCallsign(const std::string& callsign) {
+    bool found = false;
+    for (LiveAircraft& a : live_) {
+        if (a.callsign() != callsign) continue;
+        found = true;
+        removeHexId(a.id());
+    }
+    return found;
+}
+
+void LiveTraffic::removeSurplus(int maxLive) {
+    std::size_t active = activeCount();
+    for (auto it = live_.rbegin(); it != live_.rend() && active > static_cast<std::size_t>(std::max(maxLive, 0)); ++it) {
+        if (it->presence.simState != SimState::Active) continue;
+        logLine("{} removed, more than {} live aircraft", it->presence.label, maxLive);
+        remove(*it);
+        --active;
+    }
+}
+
+void LiveTraffic::removeAll() {
+    for (LiveAircraft& a : live_) remove(a);
+}
+
+void LiveTraffic::setNavLightsWhileParked(bool on) {
+    settings_.navLightsWhileParked = on;
+    context_.navLightsWhileParked = on;
+    for (const LiveAircraft& a : live_)
+        if (a.presence.simState == SimState::Active && a.flightState == FlightState::Parked && a.presence.objectId != 0)
+            gf_setNavLights(outbox_, a.presence.objectId, on);
+}
+
+bool LiveTraffic::removeParkedAt(const std::string& standId) {
+    for (LiveAircraft& a : live_) {
+        if (a.presence.simState != SimState::Active || a.flightState != FlightState::Parked || a.stand.spot.number == 0 ||
+            a.stand.spot.id != standId)
+            continue;
+        logLine("{:8}: {} removed from the reserved stand", standId, a.callsign());
+        remove(a);
+        return true;
+    }
+    return false;
+}
+
+std::vector<std::string> LiveTraffic::activeCallsigns() const {
+    std::vector<std::string> callsigns;
+    for (const LiveAircraft& a : live_)
+        if (a.presence.simState == SimState::Active && !a.callsign().empty()) callsigns.push_back(a.callsign());
+    std::sort(callsigns.begin(), callsigns.end());
+    callsigns.erase(std::unique(callsigns.begin(), callsigns.end()), callsigns.end());
+    return callsigns;
+}
+
+const LiveAircraft* LiveTraffic::activeByCallsign(const std::string& callsign) const {
+    for (const LiveAircraft& a : live_)
+        if (a.presence.simState == SimState::Active && a.callsign() == callsign) return &a;
+    return nullptr;
+}
+
+std::size_t LiveTraffic::parkedCount() const {
+    return static_cast<std::size_t>(std::count_if(live_.begin(), live_.end(), [](const LiveAircraft& a) {
+        return a.presence.simState == SimState::Active && a.flightState == FlightState::Parked && a.stand.spot.number != 0;
+    }));
+}
+
+void LiveTraffic::forgetFlightLookups() {
+    noMatch_.clear();
+    liveryCache_.clear();
+}
+
 void LiveTraffic::avoidCollisions() {
     if (!user_) return;
     if (!user_->onGround && settings_.collisionUserAir) {

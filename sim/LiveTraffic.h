@@ -97,6 +97,25 @@ public:
     // Of the aircraft parked at stands, the one that has stood longest leaves (too many parked).
     void removeLongestParked();
 
+    // Operations the window asks for.
+    // Aircraft with this callsign leave the simulator (blocked); false when there was none.
+    bool removeCallsign(const std::string& callsign);
+    // Active aircraft beyond `maxLive` leave, the newest first.
+    void removeSurplus(int maxLive);
+    // Every aircraft starts afresh: the traffic picture moved in time.
+    void removeAll();
+    void setNavLightsWhileParked(bool on);
+    // The live aircraft parked on the stand named `standId` leaves; false when none stands there.
+    bool removeParkedAt(const std::string& standId);
+    // The callsigns of the active aircraft, sorted.
+    std::vector<std::string> activeCallsigns() const;
+    const LiveAircraft* activeByCallsign(const std::string& callsign) const;
+    std::size_t parkedCount() const;
+    // The aircraft whose livery could not be matched this flight (their matching keys).
+    const std::set<std::string>& unmatchedLiveries() const { return noMatch_; }
+    // The per-flight lookups (unmatched keys, chosen liveries) start empty again.
+    void forgetFlightLookups();
+
     const std::vector<LiveAircraft>& aircraft() const { return live_; }
     const LiveAircraft* find(std::uint32_t hexId) const;
     std::size_t activeCount() const;

@@ -101,10 +101,10 @@ void lf_registerEverything(SimBackend& backend, simconnect::HANDLE handle) {
              "group priority");
 }
 
-bool lf_settingIs2020() { return gf_simHooks().settingIsMsfs2020 ? gf_simHooks().settingIsMsfs2020() : true; }
+bool lf_settingIs2020() { return gf_simSession().hooks().settingIsMsfs2020 ? gf_simSession().hooks().settingIsMsfs2020() : true; }
 
 void lf_setError(const std::string& text) {
-    if (gf_simHooks().setError) gf_simHooks().setError(text);
+    if (gf_simSession().hooks().setError) gf_simSession().hooks().setError(text);
     else logLine("Error {}", text);
 }
 
@@ -145,7 +145,7 @@ void gf_simGone(bool restart) {
     session.simRunning = false;
     if (restart) {
         // The other simulator answered: the setting follows it and the program starts again.
-        if (gf_simHooks().switchSimulatorSetting) gf_simHooks().switchSimulatorSetting(session.connectedToMsfs2020);
+        if (gf_simSession().hooks().switchSimulatorSetting) gf_simSession().hooks().switchSimulatorSetting(session.connectedToMsfs2020);
         gf_simRequestStop(SimStopReason::NewSettings, 3);
     } else {
         gf_simRequestStop(SimStopReason::SimWasClosed, 0);

@@ -55,7 +55,7 @@ void lf_parkAirportUpdate() {
     const UserAircraftState state = session.userState.load();
     if (!session.onGround.load() || state.groundVelocity > 2.0) return;
     const std::string stand = userStandName(state.latitude, state.longitude);
-    if (!stand.empty()) lf_call(gf_simHooks().reserveUserStand, stand);
+    if (!stand.empty()) lf_call(gf_simSession().hooks().reserveUserStand, stand);
 }
 
 void lf_onException(const RecvException& record) {
@@ -102,19 +102,19 @@ void lf_onOpen(const RecvOpen& record) {
 
     SimSession& session = gf_simSession();
     session.connectedToMsfs2020 = msfs2020;
-    const bool settingIs2020 = gf_simHooks().settingIsMsfs2020 ? gf_simHooks().settingIsMsfs2020() : true;
+    const bool settingIs2020 = gf_simSession().hooks().settingIsMsfs2020 ? gf_simSession().hooks().settingIsMsfs2020() : true;
     if (settingIs2020 != msfs2020) throw UserErrorException(2024, "");
 
     session.connected = true;
-    lf_call(gf_simHooks().showConnected, true);
+    lf_call(gf_simSession().hooks().showConnected, true);
     const std::string text =
         fmt::format("{} ({}.{}.{}.{})", msfs2020 ? "MSFS 2020" : "MSFS 2024", record.dwApplicationVersionMajor,
                     record.dwApplicationVersionMinor, record.dwApplicationBuildMajor, record.dwApplicationBuildMinor);
     logLine("{} connected", text);
     session.setSimulatorText(text);
-    lf_call(gf_simHooks().showSimulator, text);
-    lf_call(gf_simHooks().repaint);
-    lf_call(gf_simHooks().onConnected);
+    lf_call(gf_simSession().hooks().showSimulator, text);
+    lf_call(gf_simSession().hooks().repaint);
+    lf_call(gf_simSession().hooks().onConnected);
 }
 
 void lf_onEvent(const RecvEvent& record) {
@@ -122,8 +122,8 @@ void lf_onEvent(const RecvEvent& record) {
     if (record.uEventID == simid::kEventSim) {
         const bool running = record.dwData == 1;
         session.simRunning = running;
-        lf_call(gf_simHooks().showSimRunning, running);
-        lf_call(gf_simHooks().repaint);
+        lf_call(gf_simSession().hooks().showSimRunning, running);
+        lf_call(gf_simSession().hooks().repaint);
     } else if (record.uEventID == simid::kEventFlightLoaded) {
         logLine("SimConnect: flight loaded event");
         lf_parkAirportUpdate();
@@ -153,7 +153,7 @@ void lf_onUserTitle(const RecvSimObjectData& record, DWORD size) {
     SimSession& session = gf_simSession();
     if (title == session.userTitle()) return;
     session.setUserTitle(title);
-    lf_call(gf_simHooks().showUserTitle, title);
+    lf_call(gf_simSession().hooks().showUserTitle, title);
     logLine("SimConnect: User aircraft title: " + title);
 }
 
@@ -164,7 +164,7 @@ double lf_halfWingspanOrMax(const std::string& type, double max) {
 
 void lf_identifyUserModel(const std::string& rawModel) {
     SimSession& session = gf_simSession();
-    const SimHooks& hooks = gf_simHooks();
+    const SimHooks& hooks = gf_simSession().hooks();
     const std::string title = session.userTitle();
     const double max = gf_simLargestHalfWingspanNm();
     if (rawModel.empty()) {
@@ -274,9 +274,9 @@ void lf_onUserState(const RecvSimObjectData& record, DWORD size) {
     const std::string stand = userStandName(state.latitude, state.longitude);
     if (stand != session.userStandShown) {
         session.userStandShown = stand;
-        lf_call(gf_simHooks().showUserStand, stand);
+        lf_call(gf_simSession().hooks().showUserStand, stand);
     }
-    if (gf_simHooks().simTimeInUse && gf_simHooks().simTimeInUse())
+    if (gf_simSession().hooks().simTimeInUse && gf_simSession().hooks().simTimeInUse())
         session.simTimeEpoch = gf_simTimeEpoch(state.zuluYear, state.zuluDayOfYear, state.zuluTime);
     session.userObjectId = record.dwObjectID;
 }

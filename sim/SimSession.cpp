@@ -83,19 +83,27 @@ void SimSession::reset() {
     userStandShown.clear();
 }
 
+void SimSession::connectHooks(SimHooks hooks) {
+    gf_requireComplete(hooks);
+    hooks_ = std::move(hooks);
+}
+
 SimSession& gf_simSession() {
     static SimSession session;
     return session;
 }
 
-bool gf_simStopPending() { return gf_simHooks().stopPending && gf_simHooks().stopPending(); }
+bool gf_simStopPending() {
+    const SimHooks& hooks = gf_simSession().hooks();
+    return hooks.stopPending && hooks.stopPending();
+}
 
 void gf_simRequestStop(SimStopReason reason, int delaySeconds) {
-    if (gf_simHooks().requestStop) gf_simHooks().requestStop(reason, delaySeconds);
+    if (const SimHooks& hooks = gf_simSession().hooks(); hooks.requestStop) hooks.requestStop(reason, delaySeconds);
 }
 
 void gf_simStatus(const std::string& text, bool log) {
-    if (gf_simHooks().setStatus) gf_simHooks().setStatus(text, log);
+    if (const SimHooks& hooks = gf_simSession().hooks(); hooks.setStatus) hooks.setStatus(text, log);
     else if (log) logLine(text);
 }
 
@@ -132,7 +140,8 @@ void requestUserOnGround() {
 }
 
 void requestAircraftInRange() {
-    const std::uint32_t radius = gf_simHooks().rangeMeters ? gf_simHooks().rangeMeters() : kDefaultRangeMeters;
+    const SimHooks& hooks = gf_simSession().hooks();
+    const std::uint32_t radius = hooks.rangeMeters ? hooks.rangeMeters() : kDefaultRangeMeters;
     lf_request("SimConnect request ac within range fails", [radius](SimBackend& backend, simconnect::HANDLE handle) {
         return backend.requestDataOnSimObjectType(handle, simid::kReqInRange, simid::kDefInRange, radius,
                                                   simconnect::SimObjectType::Aircraft);

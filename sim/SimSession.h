@@ -28,6 +28,12 @@ public:
     void setBackend(std::unique_ptr<SimBackend> backend);
     SimBackend* backend() const { return backend_.get(); }
 
+    // The program's links, connected before the SimClient thread starts and released after it
+    // stopped; an incomplete set throws with the missing link's name.
+    void connectHooks(SimHooks hooks);
+    void releaseHooks() { hooks_ = {}; }
+    const SimHooks& hooks() const { return hooks_; }
+
     simconnect::HANDLE handle() const { return handle_.load(); }
     void setHandle(simconnect::HANDLE handle) { handle_.store(handle); }
 
@@ -71,6 +77,7 @@ public:
 
 private:
     std::unique_ptr<SimBackend> backend_;
+    SimHooks hooks_;
     std::atomic<simconnect::HANDLE> handle_{nullptr};
     mutable std::mutex textMutex_;
     std::string simulatorText_;
@@ -97,7 +104,7 @@ void requestStaticAttitude(std::uint32_t objectId);
 
 void closeSession();
 
-// Stop requests and status texts through the hooks, for the simulator link's own use.
+// Stop requests and status texts through the session's hooks, for the simulator link's own use.
 bool gf_simStopPending();
 void gf_simRequestStop(SimStopReason reason, int delaySeconds);
 void gf_simStatus(const std::string& text, bool log);

@@ -25,7 +25,7 @@ Remembered& lf_remembered() {
 } // namespace
 
 std::string userStandName(double lat, double lon) {
-    const SimHooks& hooks = gf_simHooks();
+    const SimHooks& hooks = gf_simSession().hooks();
     const bool hasStands = hooks.parkAirportHasStands && hooks.parkAirportHasStands();
     if (!hasStands || !gf_simSession().onGround.load() || !hooks.nearestStandName) return {};
     Remembered& memory = lf_remembered();

@@ -9,8 +9,12 @@
 
 #include <fmt/format.h>
 
+#include <QMessageBox>
+
+#include "app/Commands.h"
 #include "app/Parameters.h"
-#include "app/WindowCommands.h"
+#include "app/StatusBoard.h"
+#include "common/Names.h"
 #include "app/WindowLayout.h"
 #include "common/Log.h"
 #include "common/TextConversion.h"
@@ -55,7 +59,7 @@ std::optional<std::size_t> lf_selectedIndex(const Parameter& p) {
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+MainWindow::MainWindow(Commands& commands, QWidget* parent) : QWidget(parent), commands_(commands) {
     setFixedSize(kWindowWidth, kWindowHeight);
     setWindowTitle("VORL");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -72,10 +76,9 @@ void MainWindow::createControls() {
             auto* box = new QCheckBox(this);
             box->setGeometry(spec.x, spec.row + 2, 14, 14);
             connect(box, &QCheckBox::clicked, this, [this, id, key = spec.settingKey] {
-                gf_onCheckBoxClicked(id);
+                const CommandEffect effect = commands_.checkBoxClicked(id);
                 syncControl(key);
-                refreshEnabled();
-                update();
+                afterCommand(effect);
             });
             widget = box;
             break;
@@ -85,10 +88,9 @@ void MainWindow::createControls() {
             list->setGeometry(spec.x, spec.row - 5, spec.width, 22);
             list->setMaxVisibleItems(std::max(3, spec.listHeight / 16));
             connect(list, &QComboBox::activated, this, [this, id, key = spec.settingKey](int index) {
-                gf_onListSelected(id, index);
+                const CommandEffect effect = commands_.listSelected(id, index);
                 syncControl(key);
-                refreshEnabled();
-                update();
+                afterCommand(effect);
             });
             widget = list;
             break;
@@ -97,9 +99,7 @@ void MainWindow::createControls() {
             auto* edit = new QLineEdit(this);
             edit->setGeometry(spec.x, spec.row - 1, spec.width, 18);
             connect(edit, &QLineEdit::returnPressed, this, [this, id, edit] {
-                gf_onEditEntered(id, lf_toUtf8(edit->text()));
-                refreshEnabled();
-                update();
+                afterCommand(commands_.editEntered(id, lf_toUtf8(edit->text())));
             });
             widget = edit;
             break;
@@ -109,9 +109,7 @@ void MainWindow::createControls() {
             button->setGeometry(spec.x, spec.row, spec.width, 20);
             button->setDefault(true);
             connect(button, &QPushButton::clicked, this, [this, id] {
-                gf_onButtonClicked(id);
-                refreshEnabled();
-                update();
+                afterCommand(commands_.buttonClicked(id));
             });
             widget = button;
             break;
@@ -127,7 +125,9 @@ void MainWindow::createControls() {
 
 void MainWindow::fillList(QComboBox* list, const Parameter& parameter) {
     const auto entries = lf_listEntries(parameter);
-    if (list->count() != static_cast<int>(entries.size())) {
+    bool same = list->count() == static_cast<int>(entries.size());
+    for (int i = 0; same && i < list->count(); ++i) same = list->itemText(i) == lf_toQString(entries[static_cast<std::size_t>(i)]);
+    if (!same) {
         list->clear();
         for (const auto& entry : entries) list->addItem(lf_toQString(entry));
     }
@@ -154,16 +154,40 @@ void MainWindow::syncControl(const std::string& settingKey) {
 }
 
 void MainWindow::refreshEnabled() {
-    for (const auto& [id, widget] : controls_) widget->setEnabled(gf_controlEnabled(id));
+    for (const auto& [id, widget] : controls_) widget->setEnabled(commands_.controlEnabled(id));
+}
+
+void MainWindow::afterCommand(const CommandEffect& effect) {
+    if (effect.topMost) setTopMost(*effect.topMost);
+    if (!effect.warning.empty()) showWarning(effect.warning);
+    refreshEnabled();
+    update();
+}
+
+void MainWindow::setFigures(const StatusFigures& figures) {
+    figures_ = figures;
+    update();
+}
+
+std::vector<DisplayLine> MainWindow::displayLines() const {
+    auto lines = gf_statusDisplayLines(figures_, gf_status().status(), gf_status().error());
+    for (DisplayLine& line : gf_parkingPanelLines(figures_)) lines.push_back(std::move(line));
+    return lines;
+}
+
+void MainWindow::setTopMost(bool topMost) {
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, topMost);
+    if (visible) show();
+}
+
+void MainWindow::showWarning(const std::string& text) {
+    QMessageBox::warning(this, kProgramName, QString::fromStdString(text));
 }
 
 void MainWindow::syncAllControls() {
     for (const ControlSpec& spec : gf_controls())
         if (!spec.settingKey.empty()) syncControl(spec.settingKey);
-}
-
-void MainWindow::setControlEnabled(int controlId, bool enabled) {
-    if (QWidget* widget = control(controlId)) widget->setEnabled(enabled);
 }
 
 QWidget* MainWindow::control(int controlId) const {
@@ -173,13 +197,13 @@ QWidget* MainWindow::control(int controlId) const {
 
 void MainWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    gf_paintWindow(painter, width(), height());
+    gf_paintWindow(painter, width(), height(), figures_);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The window stays until closing down is finished; it asks for the quit itself.
     event->ignore();
-    if (closeHandler_) closeHandler_();
+    commands_.windowClosing();
 }
 
 } // namespace vorl

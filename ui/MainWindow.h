@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include "app/StatusFigures.h"
+
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -12,24 +14,30 @@ class QPushButton;
 
 namespace vorl {
 
+class Commands;
 class Parameter;
+struct CommandEffect;
 
 // The main window: the painted status display and every control of the layout, each with
 // its identifier as object name ("0x8015"). Controls forward their use to the core's commands
 // and follow their settings through `syncControl`.
 class MainWindow : public QWidget {
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(Commands& commands, QWidget* parent = nullptr);
+
+    // The figures painted from now on.
+    void setFigures(const StatusFigures& figures);
+    const StatusFigures& figures() const { return figures_; }
+    // The status display as it is painted now, top to bottom, parking panel last.
+    std::vector<DisplayLine> displayLines() const;
+    void setTopMost(bool topMost);
+    void showWarning(const std::string& text);
 
     void syncControl(const std::string& settingKey);
     void syncAllControls();
-    void setControlEnabled(int controlId, bool enabled);
     // Every control takes the enabled state the core's rules give it now.
     void refreshEnabled();
     QWidget* control(int controlId) const;
-
-    // Set by the front-end: the close button asks the core to stop instead of closing.
-    void setCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -38,9 +46,12 @@ protected:
 private:
     void createControls();
     void fillList(QComboBox* list, const Parameter& parameter);
+    // After a command: what it asks of the window, then every control's enabled state.
+    void afterCommand(const CommandEffect& effect);
 
+    Commands& commands_;
     std::map<int, QWidget*> controls_;
-    std::function<void()> closeHandler_;
+    StatusFigures figures_;
 };
 
 } // namespace vorl

@@ -9,6 +9,7 @@
 
 #include "app/Lifecycle.h"
 #include "app/Parameters.h"
+#include "app/StatusFigures.h"
 #include "app/RunControl.h"
 #include "app/StatusBoard.h"
 #include "app/WindowPosition.h"
@@ -31,15 +32,10 @@ bool gf_windowAvailable() {
 #endif
 }
 
-QtFrontEnd::QtFrontEnd(int& argc, char** argv, std::optional<int> durationSeconds,
+QtFrontEnd::QtFrontEnd(int& argc, char** argv, Commands& commands, std::optional<int> durationSeconds,
                        std::optional<std::filesystem::path> screenshot)
-    : app_(std::make_unique<QApplication>(argc, argv)), window_(std::make_unique<MainWindow>()),
+    : app_(std::make_unique<QApplication>(argc, argv)), window_(std::make_unique<MainWindow>(commands)),
       screenshot_(std::move(screenshot)) {
-    window_->setCloseHandler([] {
-        gf_status().setStatus(fmt::format("Close window button clicked, closing {} ...", kProgramName), true);
-        gf_run().setWindowClosed();
-        gf_run().requestStop(ClosingReason::UserClosedSim, 0);
-    });
     if (durationSeconds) {
         QTimer::singleShot(*durationSeconds * 1000, window_.get(), [seconds = *durationSeconds] {
             logLine("Run time of {} seconds is over", seconds);
@@ -82,20 +78,20 @@ void QtFrontEnd::updateControl(const Parameter& parameter) {
     onGuiThread([this, key = parameter.key()] { window_->syncControl(key); });
 }
 
-void QtFrontEnd::enableControl(int controlId, bool enabled) {
-    onGuiThread([this, controlId, enabled] { window_->setControlEnabled(controlId, enabled); });
+void QtFrontEnd::showFigures(const StatusFigures& figures) {
+    onGuiThread([this, figures] { window_->setFigures(figures); });
+}
+
+void QtFrontEnd::refreshControls() {
+    onGuiThread([this] { window_->refreshEnabled(); });
 }
 
 void QtFrontEnd::setTopMost(bool topMost) {
-    onGuiThread([this, topMost] {
-        const bool visible = window_->isVisible();
-        window_->setWindowFlag(Qt::WindowStaysOnTopHint, topMost);
-        if (visible) window_->show();
-    });
+    onGuiThread([this, topMost] { window_->setTopMost(topMost); });
 }
 
 void QtFrontEnd::showWarning(const std::string& text) {
-    onGuiThread([this, text] { QMessageBox::warning(window_.get(), kProgramName, QString::fromStdString(text)); });
+    onGuiThread([this, text] { window_->showWarning(text); });
 }
 
 int QtFrontEnd::runMessageLoop() { return app_->exec(); }

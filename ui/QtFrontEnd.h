@@ -10,21 +10,23 @@ class QApplication;
 
 namespace vorl {
 
+class Commands;
 class MainWindow;
 
 // The window front-end: a Qt application with the main window. Every request from the core
 // threads becomes a queued call on the GUI thread.
 class QtFrontEnd : public FrontEnd {
 public:
-    QtFrontEnd(int& argc, char** argv, std::optional<int> durationSeconds,
+    QtFrontEnd(int& argc, char** argv, Commands& commands, std::optional<int> durationSeconds,
                std::optional<std::filesystem::path> screenshot);
     ~QtFrontEnd() override;
 
     void postStart() override;
     void postSaveAndQuit() override;
     void postRepaint() override;
+    void showFigures(const StatusFigures& figures) override;
     void updateControl(const Parameter& parameter) override;
-    void enableControl(int controlId, bool enabled) override;
+    void refreshControls() override;
     void setTopMost(bool topMost) override;
     void showWarning(const std::string& text) override;
     bool hasWindow() const override { return true; }

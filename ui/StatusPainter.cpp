@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "app/Parameters.h"
+#include "app/StatusBoard.h"
 #include "app/StatusFigures.h"
 #include "app/WindowLayout.h"
 #include "common/Log.h"
@@ -57,11 +58,11 @@ void lf_paintLines(QPainter& painter, const std::vector<DisplayLine>& lines, int
 
 } // namespace
 
-void gf_paintWindow(QPainter& painter, int width, int height) {
+void gf_paintWindow(QPainter& painter, int width, int height, const StatusFigures& figures) {
     painter.fillRect(0, 0, width, height, kLightBlue);
     const int lineHeight = painter.fontMetrics().height() + 2;
 
-    const auto status = gf_statusDisplayLines();
+    const auto status = gf_statusDisplayLines(figures, gf_status().status(), gf_status().error());
     lf_paintLines(painter, status, 18, lineHeight);
     // Each reader's icon follows its word on the third line.
     if (status.size() > 2) {
@@ -70,8 +71,8 @@ void gf_paintWindow(QPainter& painter, int width, int height) {
         const QFontMetrics metrics = painter.fontMetrics();
         const int iconY = 18 + 2 * lineHeight - metrics.ascent() + 2;
         const auto advance = [&](const std::string& text) { return metrics.horizontalAdvance(QString::fromStdString(text)); };
-        lf_paintLinkIcon(painter, 8 + advance(readers.substr(0, trafficAt)) + 4, iconY, gf_figures().weather.load());
-        lf_paintLinkIcon(painter, 8 + advance(readers) + 4, iconY, gf_figures().traffic.load());
+        lf_paintLinkIcon(painter, 8 + advance(readers.substr(0, trafficAt)) + 4, iconY, figures.weather);
+        lf_paintLinkIcon(painter, 8 + advance(readers) + 4, iconY, figures.traffic);
     }
 
     painter.setPen(QPen(Qt::white, 1));
@@ -89,7 +90,7 @@ void gf_paintWindow(QPainter& painter, int width, int height) {
         lf_drawText(painter, label.x, baseline, label.text);
     }
 
-    lf_paintLines(painter, gf_parkingPanelLines(), kParkingPanelTop + 14, lineHeight);
+    lf_paintLines(painter, gf_parkingPanelLines(figures), kParkingPanelTop + 14, lineHeight);
 }
 
 } // namespace vorl

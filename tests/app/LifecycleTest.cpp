@@ -9,12 +9,10 @@
 #include <pugixml.hpp>
 
 #include "app/HeadlessFrontEnd.h"
-#include "app/LiveTrafficLink.h"
 #include "tools/aipackages/AiPackages.h"
 #include "tools/sceneries/Sceneries.h"
 #include "app/ProcessEntry.h"
 #include "app/RunControl.h"
-#include "app/ParkingLink.h"
 #include "app/RunLoops.h"
 #include "app/StatusFigures.h"
 #include "sim/LiveAircraft.h"
@@ -23,6 +21,7 @@
 #include "standins/download/DownloadServerStandIn.h"
 #include "standins/sim/SimStandIn.h"
 #include "tests/app/ProgramStandIns.h"
+#include "tests/app/WholeProgram.h"
 #include "tests/support/ReferenceData.h"
 #include "tests/support/TempFolder.h"
 
@@ -35,94 +34,8 @@ using vorl::test::writeFile;
 
 namespace {
 
-std::string settingInFile(const fs::path& file, const std::string& key) {
-    pugi::xml_document doc;
-    if (!doc.load_file(file.c_str())) return "<unreadable>";
-    const auto node = doc.child("root").child("parameters").find_child_by_attribute("parameter", "name", key.c_str());
-    return node ? node.attribute("value").as_string() : "<absent>";
-}
-
-class ProgramRun {
-public:
-    // `parameters`: <parameter .../> elements of the settings file beside the RealTraffic ones.
-    // `prepare` runs on the install folder and the fake simulator before the program starts.
-    explicit ProgramRun(const std::string& parameters = {},
-                        const std::function<void(const fs::path&, const vorl::test::FakeSimulator&)>& prepare = {}) {
-        fs::create_directories(dir / "docs");
-        vorl::test::installReferenceData(dir.path());
-        const auto simulator = vorl::test::makeFakeSimulator(dir.path());
-        vorl::test::useFakeSimulator(simulator);
-        vorl::tools::gf_writeAiPackages({VORL_FLEET_FILE, simulator.packages / "Community", 1});
-        if (prepare) prepare(dir.path(), simulator);
-        rt.writeSettings(dir / "cfg" / "parameters.xml", parameters);
-        args_ = {"vorl", "--headless", "--workdir", dir.path().string(), "--config-dir", (dir / "cfg").string()};
-        thread_ = std::thread([this] {
-            std::vector<char*> argv;
-            for (auto& a : args_) argv.push_back(a.data());
-            exitCode = gf_processEntry(static_cast<int>(argv.size()), argv.data(), [](const CommandLineOptions& o) {
-                return std::make_unique<HeadlessFrontEnd>(o.durationSeconds);
-            });
-        });
-    }
-    ~ProgramRun() {
-        if (thread_.joinable()) close();
-        // The program works in its folder, which goes with this run.
-        std::error_code ec;
-        fs::current_path(startFolder_, ec);
-    }
-
-    std::string log() const {
-        try {
-            return readFile(dir / "Log.txt");
-        } catch (const std::exception&) {
-            return {};
-        }
-    }
-    std::size_t count(const std::string& text) const {
-        const std::string all = log();
-        std::size_t n = 0;
-        for (auto at = all.find(text); at != std::string::npos; at = all.find(text, at + 1)) ++n;
-        return n;
-    }
-    bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit = 20s) const {
-        const auto until = std::chrono::steady_clock::now() + limit;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > until) return false;
-            std::this_thread::sleep_for(20ms);
-        }
-        return true;
-    }
-    bool waitForLogCount(const std::string& text, std::size_t n) const {
-        return waitFor([&] { return count(text) >= n; });
-    }
-    // Each start-up reads the settings once: from the file, or as defaults on a first run.
-    std::size_t startUps() const { return count("from '") + count(" not found, creating new with default values:"); }
-    bool waitForStartUps(std::size_t n) const {
-        return waitFor([&] { return startUps() >= n; });
-    }
-    bool waitUntilServing() const { return waitFor([] { return gf_simulatorRunning(); }); }
-    // The user closes the program.
-    int close() {
-        gf_run().setWindowClosed();
-        gf_run().requestStop(ClosingReason::UserClosedSim, 0);
-        thread_.join();
-        return exitCode;
-    }
-    int waitForExit() {
-        thread_.join();
-        return exitCode;
-    }
-    fs::path settingsFile() const { return dir / "cfg" / "parameters.xml"; }
-
-    TempFolder dir;
-    vorl::test::ProgramRtStandIn rt;
-    int exitCode = -99;
-
-private:
-    fs::path startFolder_ = fs::current_path();
-    std::vector<std::string> args_;
-    std::thread thread_;
-};
+using vorl::test::WholeProgram;
+using vorl::test::settingInFile;
 
 // The maker's download server holding the archived EHAM airport file.
 struct ArchiveServer {
@@ -142,7 +55,7 @@ struct ArchiveServer {
 } // namespace
 
 TEST(Lifecycle, ReaderErrorRestartsInProcessAfterItsDelayWithScansSwitchedOff) {
-    ProgramRun run;
+    WholeProgram run;
     ASSERT_TRUE(run.waitUntilServing());
     gf_run().requestStop(ClosingReason::ReaderError, 1);
     ASSERT_TRUE(run.waitForLogCount("Restart countdown finished", 1)) << run.log();
@@ -160,7 +73,7 @@ TEST(Lifecycle, ReaderErrorRestartsInProcessAfterItsDelayWithScansSwitchedOff) {
 }
 
 TEST(Lifecycle, NewSettingsRestartKeepsTheScansAndSimErrorRestartsToo) {
-    ProgramRun run;
+    WholeProgram run;
     ASSERT_TRUE(run.waitUntilServing());
     gf_run().requestStop(ClosingReason::NewSettings, 0);
     ASSERT_TRUE(run.waitForStartUps(2)) << run.log();
@@ -176,7 +89,7 @@ TEST(Lifecycle, NewSettingsRestartKeepsTheScansAndSimErrorRestartsToo) {
 }
 
 TEST(Lifecycle, AddonAirportScanWritesAirportFilesAtTheFirstStartOnly) {
-    ProgramRun run({}, [](const fs::path&, const vorl::test::FakeSimulator& simulator) {
+    WholeProgram run({}, [](const fs::path&, const vorl::test::FakeSimulator& simulator) {
         for (const auto& package : vorl::tools::gf_demoSceneries(true)) vorl::tools::gf_writeScenery(simulator.packages, package);
     });
     ASSERT_TRUE(run.waitUntilServing());
@@ -185,8 +98,10 @@ TEST(Lifecycle, AddonAirportScanWritesAirportFilesAtTheFirstStartOnly) {
     EXPECT_TRUE(fs::exists(run.dir / "airports/my_simaddon/EHRD.xml"));
     EXPECT_TRUE(fs::exists(run.dir / "tblo/tblo.zip")) << "none of them is known to the maker";
     EXPECT_TRUE(fs::exists(run.dir / "output/info/AirportsScanLog.txt"));
-    EXPECT_EQ(gf_figures().thirdpartyCount.load(), 2);
-    EXPECT_EQ(gf_figures().simaddonCount.load(), 1);
+    ASSERT_TRUE(run.waitFor([&] {
+        const auto texts = run.displayTexts();
+        return texts.size() > 1 && texts[1].find("# simaddon: 1    # thirdp: 2") != std::string::npos;
+    })) << run.displayTexts()[1];
     EXPECT_NE(run.log().find("SimConnect (PARKING_DATA_RDR) closed"), std::string::npos);
     EXPECT_NE(run.log().find("-------------------------- airports scan ends"), std::string::npos);
 
@@ -199,7 +114,7 @@ TEST(Lifecycle, AddonAirportScanWritesAirportFilesAtTheFirstStartOnly) {
 }
 
 TEST(Lifecycle, ExitingReasonsEndTheProcessAndClearPerFlightSettings) {
-    ProgramRun run(R"(<parameter name="DESTINATION" value="EHAM"/>
+    WholeProgram run(R"(<parameter name="DESTINATION" value="EHAM"/>
         <parameter name="BLOCK_CALLSIGN" value="KLM123"/><parameter name="TIME_SHIFT_HOURS" value="3"/>)");
     ASSERT_TRUE(run.waitUntilServing());
     EXPECT_NE(run.log().find("Time shifted 180 minutes"), std::string::npos);
@@ -213,7 +128,7 @@ TEST(Lifecycle, ExitingReasonsEndTheProcessAndClearPerFlightSettings) {
 }
 
 TEST(Lifecycle, SystemErrorShowsTheErrorAndEndsWithFailure) {
-    ProgramRun run;
+    WholeProgram run;
     ASSERT_TRUE(run.waitUntilServing());
     gf_run().requestStop(ClosingReason::SystemError, 0);
     EXPECT_EQ(run.waitForExit(), 1);
@@ -226,18 +141,19 @@ TEST(Lifecycle, SystemErrorShowsTheErrorAndEndsWithFailure) {
 
 TEST(Lifecycle, HoldingRuleWaitsBeforeTheRealTrafficSession) {
     const auto now = std::to_string(std::time(nullptr));
-    ProgramRun run("<parameter name=\"LAST_EPOCH_TIME:\" value=\"" + now + "\"/>");
+    WholeProgram run("<parameter name=\"LAST_EPOCH_TIME:\" value=\"" + now + "\"/>");
     ASSERT_TRUE(run.waitUntilServing());
     EXPECT_EQ(run.close(), 0);
     EXPECT_NE(run.log().find("seconds... (RT API cannot be revisited within 2 seconds)"), std::string::npos);
 }
 
 TEST(Lifecycle, RealTrafficSessionLogsInReceivesTrafficKeepsTheQnhAndLogsOut) {
-    ProgramRun run;
+    WholeProgram run;
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     const auto& server = *run.rt.server;
     ASSERT_TRUE(run.waitFor([&] {
-        return server.requestCount("buffered") >= 1 && server.requestCount("traffic") >= 3 && gf_figures().qnh.load() == 1009;
+        return server.requestCount("buffered") >= 1 && server.requestCount("traffic") >= 3 &&
+               run.displayTexts().at(0).find("qnh: 1009") != std::string::npos;
     })) << run.log();
     // The box follows the user aircraft, which the simulator stand-in parks at EHAM.
     EXPECT_NE(server.lastBody("traffic").find("querytype=locationtraffic"), std::string::npos);
@@ -251,7 +167,7 @@ TEST(Lifecycle, RealTrafficSessionLogsInReceivesTrafficKeepsTheQnhAndLogsOut) {
 }
 
 TEST(Lifecycle, PausedFlightIsAnnouncedOnceEachWay) {
-    ProgramRun run;
+    WholeProgram run;
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
     ASSERT_NE(sim, nullptr);
@@ -272,7 +188,7 @@ TEST(Lifecycle, PausedFlightIsAnnouncedOnceEachWay) {
 // closing down saves the learned file and the park-airport list.
 TEST(Lifecycle, ParkedTrafficBecomesStaticAircraftAtTheUsersAirport) {
     ArchiveServer archive;
-    ProgramRun run(archive.setting());
+    WholeProgram run(archive.setting());
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
     ASSERT_NE(sim, nullptr);
@@ -298,7 +214,7 @@ TEST(Lifecycle, ParkedTrafficBecomesStaticAircraftAtTheUsersAirport) {
 // Live traffic of the EHAM scenario enters the simulator with the livery the matching gives,
 // one object per aircraft, and moves on every frame.
 TEST(Lifecycle, LiveTrafficIsCreatedOncePerAircraftAndMoves) {
-    ProgramRun run;
+    WholeProgram run;
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
     ASSERT_NE(sim, nullptr);
@@ -328,7 +244,7 @@ TEST(Lifecycle, LiveTrafficIsCreatedOncePerAircraftAndMoves) {
 // the airport's learned file and the park airport saved.
 TEST(LifecycleFaults, SimulatorQuitMidFlightEndsTheProgramWithEverythingSaved) {
     ArchiveServer archive;
-    ProgramRun run(archive.setting());
+    WholeProgram run(archive.setting());
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
     ASSERT_NE(sim, nullptr);
@@ -346,7 +262,7 @@ TEST(LifecycleFaults, SimulatorQuitMidFlightEndsTheProgramWithEverythingSaved) {
 // RealTraffic goes away in mid-session and comes back: the readers keep trying at their rate
 // and the traffic goes on without a restart.
 TEST(LifecycleFaults, RealTrafficGoneMidSessionIsRetriedUntilItIsBack) {
-    ProgramRun run;
+    WholeProgram run;
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     ASSERT_TRUE(run.waitFor([&] { return run.rt.server->requestCount("traffic") >= 2; })) << run.log();
     const int port = run.rt.server->port();
@@ -362,7 +278,7 @@ TEST(LifecycleFaults, RealTrafficGoneMidSessionIsRetriedUntilItIsBack) {
 // RealTraffic is not there when the program starts: a restart after the login's delay, and
 // then the session as usual.
 TEST(LifecycleFaults, RealTrafficDownAtStartIsWaitedFor) {
-    ProgramRun run;
+    WholeProgram run;
     // The program is starting; the server goes before the login.
     const int port = run.rt.server->port();
     run.rt.server->stop();

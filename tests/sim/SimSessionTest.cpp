@@ -2,7 +2,6 @@
 
 #include "SimTestSupport.h"
 #include "app/RunControl.h"
-#include "app/SimLink.h"
 #include "app/StatusBoard.h"
 #include "sim/SimClient.h"
 #include "sim/SimDispatch.h"
@@ -35,11 +34,8 @@ SimStandInConfig lf_atStandD7() {
 TEST_F(SimLinkTest, SessionSetUpConnectsRegistersAndWaitsForTheUserAircraft) {
     SimStandInConfig config = lf_atStandD7();
     config.clock = ClockMode::RealTime;
-    ASSERT_TRUE(gf_startSimLink(std::make_unique<standin::SimStandIn>([&] {
-        config.keepTraceInMemory = true;
-        return config;
-    }())));
-    standIn = static_cast<standin::SimStandIn*>(gf_simSession().backend());
+    start(config);
+    ASSERT_TRUE(gf_awaitUserAircraft([] { return false; }));
 
     EXPECT_NE(logText().find("MSFS 2020 (11.0.282174.999) connected"), std::string::npos);
     EXPECT_EQ(gf_simSession().simulatorText(), "MSFS 2020 (11.0.282174.999)");

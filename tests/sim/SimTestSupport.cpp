@@ -3,7 +3,6 @@
 #include <thread>
 
 #include "app/RunControl.h"
-#include "app/SimLink.h"
 #include "app/StatusBoard.h"
 #include "common/Log.h"
 #include "sim/SimClient.h"
@@ -21,8 +20,29 @@ void SimLinkTest::SetUp() {
     gf_run().resetAll();
     gf_status().clearError();
     gf_status().clearStatus();
-    gf_connectSimHooks();
-    SimHooks& hooks = gf_simHooks();
+    hooks.requestStop = [](SimStopReason reason, int delay) {
+        return gf_run().requestStop(static_cast<ClosingReason>(reason), delay);
+    };
+    hooks.stopPending = [] { return gf_run().stopOrClosed(); };
+    hooks.setStatus = [](const std::string& text, bool log) {
+        if (text.empty()) gf_status().clearStatus();
+        else gf_status().setStatus(text, log);
+    };
+    hooks.setError = [](const std::string& text) { gf_status().setError(text); };
+    hooks.switchSimulatorSetting = [](bool) {};
+    hooks.simTimeInUse = [] { return false; };
+    hooks.rangeMeters = [] { return 92600u; };
+    hooks.showSimRunning = [](bool) {};
+    hooks.showConnected = [](bool) {};
+    hooks.showSimulator = [](const std::string&) {};
+    hooks.showUserTitle = [](const std::string&) {};
+    hooks.showUserStand = [](const std::string&) {};
+    hooks.showWingspanKnown = [](bool) {};
+    hooks.repaint = [] {};
+    hooks.onConnected = [] {};
+    hooks.parkAirportHasStands = [] { return false; };
+    hooks.nearestStandName = [](double, double, double) -> std::optional<std::string> { return std::nullopt; };
+    hooks.reserveUserStand = [](const std::string&) {};
     hooks.halfWingspanNm = [](const std::string& type) -> std::optional<double> {
         static const std::map<std::string, double> spans{
             {"A20N", 0.00965}, {"A320", 0.00965}, {"CRJ7", 0.00626}, {"E190", 0.00774}, {"B738", 0.00971}};
@@ -35,15 +55,19 @@ void SimLinkTest::SetUp() {
         return type == "A20N" || type == "A320" || type == "B738" ? AircraftCategory::Large : AircraftCategory::Light;
     };
     hooks.settingIsMsfs2020 = [] { return true; };
+    connectHooks();
 }
 
+void SimLinkTest::connectHooks() { gf_simSession().connectHooks(hooks); }
+
 void SimLinkTest::TearDown() {
-    gf_stopSimLink();
+    gf_simClient().stop();
+    gf_simSession().setBackend(nullptr);
     gf_simSession().reset();
     gf_simOutbox().discardAll();
     gf_simInbox().clear();
     gf_resetUserStandName();
-    gf_simHooks() = {};
+    gf_simSession().releaseHooks();
     gf_run().resetAll();
     Log::instance().close();
     temp.reset();

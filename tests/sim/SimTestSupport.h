@@ -8,18 +8,22 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "sim/SimHooks.h"
 #include "sim/SimOutbox.h"
 #include "standins/sim/SimStandIn.h"
 #include "tests/support/TempFolder.h"
 
 namespace vorl::test {
 
-// A simulator link running against the stand-in, wired to the program's own stop request,
-// status line and log, with a small model database.
+// A simulator link running against the stand-in, its links to the program played by the test:
+// the program's own stop request, status line and log, a small model database, no stands.
 class SimLinkTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // The session takes `hooks` as they are now.
+    void connectHooks();
 
     // A stand-in on a manual clock unless the config says otherwise; the SimClient starts.
     standin::SimStandIn& start(standin::SimStandInConfig config = {});
@@ -36,6 +40,7 @@ protected:
     std::vector<nlohmann::json> events(const std::string& name) const;
     std::string logText() const;
 
+    SimHooks hooks;
     standin::SimStandIn* standIn = nullptr;
     std::uint64_t cycleCount = 0;
     std::unique_ptr<TempFolder> temp;

@@ -11,15 +11,16 @@ class UserStandTest : public SimLinkTest {
 protected:
     void SetUp() override {
         SimLinkTest::SetUp();
-        gf_simHooks().parkAirportHasStands = [this] { return hasStands; };
-        gf_simHooks().nearestStandName = [this](double lat, double lon, double maxNm) -> std::optional<std::string> {
+        hooks.parkAirportHasStands = [this] { return hasStands; };
+        hooks.nearestStandName = [this](double lat, double lon, double maxNm) -> std::optional<std::string> {
             ++lookups;
             lastMaxNm = maxNm;
             if (std::fabs(lat - 52.307613) < 1e-4 && std::fabs(lon - 4.757806) < 1e-4) return std::string("D7");
             return std::nullopt;
         };
-        gf_simHooks().reserveUserStand = [this](const std::string& stand) { reserved = stand; };
-        gf_simHooks().showUserStand = [this](const std::string& stand) { shown.push_back(stand); };
+        hooks.reserveUserStand = [this](const std::string& stand) { reserved = stand; };
+        hooks.showUserStand = [this](const std::string& stand) { shown.push_back(stand); };
+        connectHooks();
     }
     bool hasStands = true;
     int lookups = 0;

@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include "app/AppPaths.h"
 #include "app/Parameters.h"
+#include "app/RunSlot.h"
 #include "app/RunControl.h"
 #include "app/StatusBoard.h"
 #include "app/StatusFigures.h"
@@ -27,8 +29,13 @@ using vorl::test::TempFolder;
 
 namespace {
 
+// The window with the program's own commands, before any run of the program exists: what the
+// controls do to the settings and the status line. What they do to a run is checked on the
+// whole program.
 struct Window : ::testing::Test {
     TempFolder dir;
+    RunSlot noRun;
+    WindowCommands commands{gf_params(), gf_status(), gf_run(), gf_paths(), noRun};
     std::unique_ptr<MainWindow> window;
 
     void SetUp() override {
@@ -38,8 +45,7 @@ struct Window : ::testing::Test {
         gf_run().resetAll();
         gf_status().clearError();
         gf_status().clearStatus();
-        gf_windowRequests().commandsReady = true;
-        window = std::make_unique<MainWindow>();
+        window = std::make_unique<MainWindow>(commands);
         gf_params().setControlHook([this](const Parameter& p) { window->syncControl(p.key()); });
         window->show();
     }
@@ -105,7 +111,7 @@ TEST_F(Window, CheckBoxesToggleAndSaveTheirSettingAndSayWhy) {
         {0x8005, "Be aware, no more livery updates: you miss correct data for Learn, LittleNavMap, etc!"},
         {0x8003, "VORL's window will remain visible"},
         {0x8053, "Initial Load Only: static parked aircraft are generated once, no renewal every 20 minutes"},
-        {0x8035, "Be aware, airborne live traffic only!  (greater than 0 ft above ground ...)"},
+        {0x8035, "Be aware, airborne live traffic only!  (greater than 150 ft above ground ...)"},
     };
     for (const auto& [id, text] : said) {
         gf_status().clearStatus();
@@ -135,29 +141,14 @@ TEST_F(Window, ScanSwitchedOnBeforeConnectionRestartsAfterTwoSeconds) {
     EXPECT_EQ(gf_run().reason(), ClosingReason::NewSettings);
     EXPECT_EQ(gf_run().restartDelay(), 2);
 
-    gf_run().resetAll();
     // The airport scan box waits for the simulator link, which the scan asks for facility data.
     EXPECT_FALSE(get<QCheckBox>(0x8022)->isEnabled());
-    gf_windowRequests().airportScanReady = true;
-    window->refreshEnabled();
-    ASSERT_TRUE(get<QCheckBox>(0x8022)->isEnabled());
-    gf_commandHooks().simulatorConnected = [] { return true; };
-    click(0x8022);
-    click(0x8022);
-    EXPECT_EQ(status(), "Your airports will be scanned at the next start of VORL");
-    EXPECT_FALSE(gf_run().stopRequested());
-    gf_commandHooks().simulatorConnected = [] { return false; };
-    gf_windowRequests().airportScanReady = false;
 }
 
 TEST_F(Window, ListsStoreTheChosenEntryAndActOnIt) {
     choose(0x8032, 2);
     EXPECT_EQ(gf_params().RANGE.value(), 4);
     EXPECT_EQ(fileValue("RANGE"), "4");
-    int radius = 0;
-    gf_commandHooks().setQueryRadius = [&](int metres) { radius = metres; };
-    choose(0x8032, 0);
-    EXPECT_EQ(radius, 2 * 1852 + 10000);
 
     choose(0x8056, 2);
     EXPECT_FLOAT_EQ(gf_params().MAX_FIT_FL.value(), 1.5f);
@@ -180,26 +171,16 @@ TEST_F(Window, ListsStoreTheChosenEntryAndActOnIt) {
 }
 
 TEST_F(Window, EditBoxesActOnEnter) {
-    enter(0x803c, "K");
+    commands.editEntered(0x803c, "K");
     EXPECT_EQ(status(), "callsign 'K' is not valid");
-    std::string blocked;
-    gf_commandHooks().blockCallsign = [&](const std::string& cs) { blocked = cs; };
-    enter(0x803c, "KLM1234");
-    EXPECT_EQ(blocked, "KLM1234");
+    commands.editEntered(0x803c, "KLM1234");
     EXPECT_EQ(fileValue("BLOCK_CALLSIGN"), "KLM1234");
-    enter(0x803c, "KLM1234");
+    commands.editEntered(0x803c, "KLM1234");
     EXPECT_EQ(status(), "callsign 'KLM1234' was already set ...");
 
-    gf_commandHooks().airportKnown = [](const std::string& icao) { return icao == "EHAM"; };
-    enter(0x8047, "EH-M");
+    commands.editEntered(0x8047, "EH-M");
     EXPECT_EQ(status(), "destination 'EH-M' is not valid");
-    enter(0x8047, "ZZZZ");
-    EXPECT_EQ(status(), "destination 'ZZZZ' is unknown ...");
-    enter(0x8047, "eham");
-    EXPECT_EQ(status(), "New destination: EHAM");
-    enter(0x8047, "EHAM");
-    EXPECT_EQ(status(), "destination 'EHAM' was already set ...");
-    enter(0x8047, "");
+    commands.editEntered(0x8047, "");
     EXPECT_EQ(status(), "destination set to empty");
 
     enter(0x8014, QString::fromStdString((dir / "nowhere").string()));
@@ -212,42 +193,24 @@ TEST_F(Window, EditBoxesActOnEnter) {
     EXPECT_EQ(get<QLineEdit>(0x8014)->text().toStdString(), (dir / "sim").string());
 }
 
-TEST_F(Window, ButtonsSayWhatTheyDo) {
-    click(control::kUnblock);
-    EXPECT_EQ(status(), "Nothing to block or unblock...");
-    gf_params().CALLSIGN_2_OBJECTID.setChoices({"KLM55", "DLH4"});
-    window->syncControl("CALLSIGN_2_OBJECTID");
-    choose(0x803f, 1);
-    click(control::kBlock);
-    EXPECT_EQ(gf_params().BLOCK_CALLSIGN.value(), "DLH4");
-    click(control::kUnblock);
-    EXPECT_EQ(status(), "no more blocking of live aircraft 'DLH4'");
-    EXPECT_EQ(fileValue("BLOCK_CALLSIGN"), "");
-
-    click(control::kFlushStatic);
-    EXPECT_EQ(status(), "All static parked aircraft will be removed ...");
-    EXPECT_TRUE(gf_windowRequests().flushStatic.exchange(false));
-    click(control::kCallsignToObjectId);
-    EXPECT_TRUE(gf_windowRequests().callsignToObjectId.exchange(false));
-    click(control::kReRead);
-    EXPECT_TRUE(gf_windowRequests().reReadStands.exchange(false));
-    EXPECT_FALSE(window->control(control::kReRead)->isEnabled());
-    gf_commandHooks().aiObjectsExist = [] { return true; };
-    click(control::kNow);
-    EXPECT_TRUE(gf_windowRequests().staticUpdateNow.exchange(false));
-    gf_commandHooks().aiObjectsExist = [] { return false; };
+TEST_F(Window, ButtonsAndEditBoxesWaitForARunOfTheProgram) {
+    for (const auto& spec : gf_controls())
+        if (spec.kind == ControlKind::PushButton || (spec.kind == ControlKind::EditBox && spec.id != control::kInstallPath))
+            EXPECT_FALSE(window->control(spec.id)->isEnabled()) << std::hex << spec.id;
 }
 
 TEST_F(Window, StatusDisplayPaintsFiguresAndTheErrorInRed) {
-    gf_figures().qnh = 1009;
-    gf_figures().liveCount = 42;
+    StatusFigures figures;
+    figures.qnh = 1009;
+    figures.liveCount = 42;
+    window->setFigures(figures);
     gf_status().setError("something is wrong");
-    const auto lines = gf_statusDisplayLines();
+    const auto lines = window->displayLines();
     EXPECT_EQ(lines[0].text, "Version 0.1.0    qnh: 1009    live:  42");
-    EXPECT_EQ(lines.back().colour, DisplayLine::Colour::Error);
+    EXPECT_EQ(lines[4].colour, DisplayLine::Colour::Error);
     QImage image(880, 516, QImage::Format_RGB32);
     QPainter painter(&image);
-    gf_paintWindow(painter, 880, 516);
+    gf_paintWindow(painter, 880, 516, window->figures());
     painter.end();
     bool red = false;
     for (int y = 0; y < 112 && !red; ++y)
@@ -256,24 +219,11 @@ TEST_F(Window, StatusDisplayPaintsFiguresAndTheErrorInRed) {
     gf_status().clearError();
 }
 
-TEST_F(Window, CheckBoxesReachTheSubsystemsThatOwnTheirEffect) {
-    std::vector<std::string> calls;
-    WindowCommandHooks& hooks = gf_commandHooks();
-    hooks.simTime = [&](bool on) { calls.push_back(fmt::format("simTime {}", on)); };
-    hooks.recomputeRange = [&] { calls.push_back("range"); };
-    hooks.navLightsWhileParked = [&](bool on) { calls.push_back(fmt::format("nav {}", on)); };
-    hooks.replanParkingSource = [&] { calls.push_back("replan"); };
-    hooks.removeSurplusLive = [&](int max) { calls.push_back(fmt::format("max live {}", max)); };
-    click(0x805d);
-    click(0x8033);
-    click(0x8006);
-    click(0x8058);
-    choose(0x8051, 1);
-    EXPECT_EQ(calls, (std::vector<std::string>{"simTime true", "range", "nav false", "replan", "max live 10"}));
+TEST_F(Window, TbloZipWithoutFileManagerWarnsAndGoesOn) {
     click(0x8020);
     click(0x8020);
     EXPECT_EQ(status(), "Liveries, for airl+model, in lower lfolders that are already available will be skipped");
-    click(control::kTbloZip); // no file manager offscreen: a warning instead, and the window goes on
+    const CommandEffect effect = commands.buttonClicked(control::kTbloZip);
+    EXPECT_EQ(effect.warning, "Could not open File Explorer at tblo.zip.");
     EXPECT_FALSE(gf_run().stopRequested());
-    hooks = WindowCommandHooks{};
 }

@@ -1,0 +1,110 @@
+#include "tests/app/WholeProgram.h"
+
+#include <pugixml.hpp>
+
+#include "app/HeadlessFrontEnd.h"
+#include "app/RunControl.h"
+#include "app/RunLoops.h"
+#include "tools/aipackages/AiPackages.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace vorl::test {
+
+std::string settingInFile(const fs::path& file, const std::string& key) {
+    pugi::xml_document doc;
+    if (!doc.load_file(file.c_str())) return "<unreadable>";
+    const auto node = doc.child("root").child("parameters").find_child_by_attribute("parameter", "name", key.c_str());
+    return node ? node.attribute("value").as_string() : "<absent>";
+}
+
+WholeProgram::WholeProgram(const std::string& parameters, const Prepare& prepare, FrontEndFactory frontEnd) {
+    fs::create_directories(dir / "docs");
+    installReferenceData(dir.path());
+    const auto simulator = makeFakeSimulator(dir.path());
+    useFakeSimulator(simulator);
+    tools::gf_writeAiPackages({VORL_FLEET_FILE, simulator.packages / "Community", 1});
+    if (prepare) prepare(dir.path(), simulator);
+    rt.writeSettings(dir / "cfg" / "parameters.xml", parameters);
+    args_ = {"vorl", "--workdir", dir.path().string(), "--config-dir", (dir / "cfg").string()};
+    if (!frontEnd) {
+        args_.insert(args_.begin() + 1, "--headless");
+        frontEnd = [this](const CommandLineOptions& o, Commands&) {
+            auto headless = std::make_unique<HeadlessFrontEnd>(o.durationSeconds);
+            headless_ = headless.get();
+            return headless;
+        };
+    }
+    thread_ = std::thread([this, frontEnd = std::move(frontEnd)] {
+        std::vector<char*> argv;
+        for (auto& a : args_) argv.push_back(a.data());
+        exitCode = gf_processEntry(static_cast<int>(argv.size()), argv.data(), frontEnd);
+    });
+}
+
+WholeProgram::~WholeProgram() {
+    if (thread_.joinable()) close();
+    // The program works in its folder, which goes with this run.
+    std::error_code ec;
+    fs::current_path(startFolder_, ec);
+}
+
+std::string WholeProgram::log() const {
+    try {
+        return readFile(dir / "Log.txt");
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+std::size_t WholeProgram::count(const std::string& text) const {
+    const std::string all = log();
+    std::size_t n = 0;
+    for (auto at = all.find(text); at != std::string::npos; at = all.find(text, at + 1)) ++n;
+    return n;
+}
+
+bool WholeProgram::waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) const {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+bool WholeProgram::waitForLogCount(const std::string& text, std::size_t n) const {
+    return waitFor([&] { return count(text) >= n; });
+}
+
+std::size_t WholeProgram::startUps() const {
+    return count("from '") + count(" not found, creating new with default values:");
+}
+
+bool WholeProgram::waitForStartUps(std::size_t n) const {
+    return waitFor([&] { return startUps() >= n; });
+}
+
+bool WholeProgram::waitUntilServing() const { return waitFor([] { return gf_simulatorRunning(); }); }
+
+int WholeProgram::close() {
+    gf_run().setWindowClosed();
+    gf_run().requestStop(ClosingReason::UserClosedSim, 0);
+    thread_.join();
+    return exitCode;
+}
+
+int WholeProgram::waitForExit() {
+    thread_.join();
+    return exitCode;
+}
+
+std::vector<std::string> WholeProgram::displayTexts() const {
+    std::vector<std::string> texts;
+    if (headless_ == nullptr) return texts;
+    for (const DisplayLine& line : headless_->displayLines()) texts.push_back(line.text);
+    return texts;
+}
+
+} // namespace vorl::test
