@@ -204,13 +204,23 @@ ParkingHooks ParkingLink::hooks() {
         createStatic(position, stand, aircraftId);
     };
     hooks.removeStatic = [this](std::uint32_t objectId, std::uint32_t aircraftId) {
-        if (objectId != 0) services_.outbox.queueRemoval(objectId);
-        else (void)aircraftId;
+        if (objectId == 0) return (void)aircraftId;
+        std::lock_guard lock(messagesMutex_);
+        removals_.push_back(objectId);
     };
     hooks.status = [this](const std::string& text) { services_.status.setStatus(text, true); };
     hooks.clock = [] { return gf_parkingClock(std::time(nullptr)); };
     lf_requireComplete(hooks);
     return hooks;
+}
+
+void ParkingLink::sendRemovals() {
+    std::vector<std::uint32_t> removals;
+    {
+        std::lock_guard lock(messagesMutex_);
+        removals.swap(removals_);
+    }
+    for (const std::uint32_t objectId : removals) services_.outbox.queueRemoval(objectId);
 }
 
 void ParkingLink::applyMessages() {
@@ -235,7 +245,8 @@ void ParkingLink::publish() {
         const AirportInfo* info = lf_known(services_.airports, airport->icao);
         if (info != nullptr && (state == nullptr || state->elevationFeet == 0)) current->elevationFt = info->altitude;
     }
-    staticCount_.store(static_cast<int>(park_.staticCount()));
+    // Only what the simulator shows counts: a static aircraft still waiting for its object is not there yet.
+    staticCount_.store(static_cast<int>(park_.staticObjectIds().size()));
     std::lock_guard lock(publishedMutex_);
     current_ = current;
     panelAirport_ = park_.icao();
@@ -295,6 +306,7 @@ void ParkingLink::placeNext() {
     applyMessages();
     if (!paused_.load()) park_.placeNextStatic();
     publish();
+    sendRemovals();
 }
 
 void ParkingLink::onStaticMessage(const SimMessage& message) {
@@ -303,10 +315,15 @@ void ParkingLink::onStaticMessage(const SimMessage& message) {
 }
 
 bool ParkingLink::clearReservedStand() {
-    std::unique_lock lock(mutex_, std::try_to_lock);
-    if (!lock.owns_lock()) return false;
-    const std::string reserved = park_.reservedStand();
-    return !reserved.empty() && park_.removeStaticAt(reserved);
+    bool removed = false;
+    {
+        std::unique_lock lock(mutex_, std::try_to_lock);
+        if (!lock.owns_lock()) return false;
+        const std::string reserved = park_.reservedStand();
+        removed = !reserved.empty() && park_.removeStaticAt(reserved);
+    }
+    sendRemovals();
+    return removed;
 }
 
 std::string ParkingLink::reservedStand() const {
@@ -315,9 +332,12 @@ std::string ParkingLink::reservedStand() const {
 }
 
 void ParkingLink::removeDuplicatesOfLive() {
-    std::unique_lock lock(mutex_, std::try_to_lock);
-    if (!lock.owns_lock()) return;
-    park_.removeDuplicateOfLive(live_.aircraft());
+    {
+        std::unique_lock lock(mutex_, std::try_to_lock);
+        if (!lock.owns_lock()) return;
+        park_.removeDuplicateOfLive(live_.aircraft());
+    }
+    sendRemovals();
 }
 
 void ParkingLink::applyDestination(const std::string& icao) {
@@ -400,8 +420,11 @@ LiveStandHooks ParkingLink::liveStandHooks(std::function<void()> removeOneLivePa
         return {StandSearch::Found, lf_spotOf(*stand)};
     };
     hooks.makeWay = [this](const StandSpot& stand, const LiveAircraft& a) {
-        std::lock_guard lock(mutex_);
-        park_.makeWayForLive(stand.number, a.callsign());
+        {
+            std::lock_guard lock(mutex_);
+            park_.makeWayForLive(stand.number, a.callsign());
+        }
+        sendRemovals();
     };
     hooks.recordUse = [this](const StandSpot& stand, const LiveAircraft& a) {
         std::unique_lock lock(mutex_, std::try_to_lock);
@@ -437,6 +460,7 @@ void ParkingLink::closeDown() {
     applyMessages();
     park_.leave();
     publish();
+    sendRemovals();
 }
 
 } // namespace vorl

@@ -99,6 +99,8 @@ private:
     ParkingHooks hooks();
     void applyMessages();
     void publish();
+    // Removals the parking asks for on any thread reach the outbox on the run loop's.
+    void sendRemovals();
 
     const ProgramServices& services_;
     const LiveSnapshot& live_;
@@ -116,6 +118,7 @@ private:
     std::mutex messagesMutex_;
     std::vector<SimMessage> messages_;
     std::string userStandToReserve_;
+    std::vector<std::uint32_t> removals_;
 
     // Published for other threads whenever the airport changes.
     mutable std::mutex publishedMutex_;

@@ -112,9 +112,10 @@ void ProgramRun::stopSimulatorLink() {
     // stands frozen on screen while the program waits or restarts.
     parking_.closeDown();
     live_.traffic().removeAll();
+    services_.outbox.releaseAllRemovals();
     const SimSession& session = gf_simSession();
     const auto until = std::chrono::steady_clock::now() + kRemovalGrace;
-    while (session.connected.load() && !session.simConnectError.load() && services_.outbox.removalQueueSize() > 0 &&
+    while (session.connected.load() && !session.simConnectError.load() && services_.outbox.removalsPending() &&
            std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     sim_.stop();

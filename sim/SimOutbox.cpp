@@ -161,6 +161,17 @@ std::size_t SimOutbox::liveCreationQueueSize() const { return liveCreationQueue_
 std::size_t SimOutbox::staticCreationQueueSize() const { return staticCreationQueue_.size(); }
 std::size_t SimOutbox::removalQueueSize() const { return removalQueue_.size(); }
 
+void SimOutbox::releaseAllRemovals() {
+    std::lock_guard lock(mutex_);
+    removes_.insert(removes_.end(), removalQueue_.begin(), removalQueue_.end());
+    removalQueue_.clear();
+}
+
+bool SimOutbox::removalsPending() {
+    std::lock_guard lock(mutex_);
+    return !removes_.empty() || !removalQueue_.empty();
+}
+
 SimOutbox& gf_simOutbox() {
     static SimOutbox outbox;
     return outbox;

@@ -61,6 +61,10 @@ public:
     void send();
     // Empties everything without sending.
     void discardAll();
+    // Run-loop side, when the program closes: every queued removal goes with the next frame,
+    // without the pacing. True while removals are still waiting to be sent.
+    void releaseAllRemovals();
+    bool removalsPending();
 
     // Counts for the status display and tests.
     std::size_t liveCreationQueueSize() const;

@@ -1,5 +1,9 @@
 #include "tests/app/WholeProgram.h"
 
+#include <set>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
 #include <pugixml.hpp>
 
 #include "app/HeadlessFrontEnd.h"
@@ -27,7 +31,8 @@ WholeProgram::WholeProgram(const std::string& parameters, const Prepare& prepare
     tools::gf_writeAiPackages({VORL_FLEET_FILE, simulator.packages / "Community", 1});
     if (prepare) prepare(dir.path(), simulator);
     rt.writeSettings(dir / "cfg" / "parameters.xml", parameters);
-    args_ = {"vorl", "--workdir", dir.path().string(), "--config-dir", (dir / "cfg").string()};
+    args_ = {"vorl", "--workdir", dir.path().string(), "--config-dir", (dir / "cfg").string(),
+             "--sim-trace", (dir / "sim-trace.jsonl").string()};
     if (!frontEnd) {
         args_.insert(args_.begin() + 1, "--headless");
         frontEnd = [this](const CommandLineOptions& o, Commands&) {
@@ -98,6 +103,19 @@ int WholeProgram::close() {
 int WholeProgram::waitForExit() {
     thread_.join();
     return exitCode;
+}
+
+std::vector<std::uint32_t> WholeProgram::objectsLeftInSimulator() const {
+    std::set<std::uint32_t> present;
+    std::istringstream trace(readFile(dir / "sim-trace.jsonl"));
+    for (std::string line; std::getline(trace, line);) {
+        const auto entry = nlohmann::json::parse(line, nullptr, false);
+        if (!entry.is_object() || !entry.contains("event")) continue;
+        const std::string event = entry.at("event");
+        if (event == "ObjectAdded" && !entry.contains("foreign")) present.insert(entry.at("objectId").get<std::uint32_t>());
+        else if (event == "ObjectRemoved") present.erase(entry.at("objectId").get<std::uint32_t>());
+    }
+    return {present.begin(), present.end()};
 }
 
 std::vector<std::string> WholeProgram::displayTexts() const {

@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <filesystem>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
@@ -45,6 +46,9 @@ public:
     int close();
     int waitForExit();
     std::filesystem::path settingsFile() const { return dir / "cfg" / "parameters.xml"; }
+    // The simulator stand-in's objects that the program created and never removed, from the
+    // stand-in's trace of every call and event.
+    std::vector<std::uint32_t> objectsLeftInSimulator() const;
     // The console front-end's status display (only with the default front-end).
     std::vector<std::string> displayTexts() const;
 
