@@ -124,10 +124,6 @@ void RtStandIn::stop() {
     if (thread_.joinable()) thread_.join();
 }
 
-void RtStandIn::wait() {
-    if (thread_.joinable()) thread_.join();
-}
-
 void RtStandIn::setRateLimits(int rrlMs, int wrrlMs) {
     std::lock_guard lock(mutex_);
     options_.rrlMs = rrlMs;

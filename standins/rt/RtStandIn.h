@@ -65,8 +65,6 @@ public:
     int port() const { return port_; }
     std::string baseUrl() const;
     void stop();
-    // Blocks until stop() is called from another thread (the executable's main).
-    void wait();
 
     // Changed rate limits apply to the next answers.
     void setRateLimits(int rrlMs, int wrrlMs);
