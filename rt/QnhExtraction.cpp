@@ -57,17 +57,22 @@ WeatherPressure gf_weatherPressure(const nlohmann::json& data) {
         result.note = "no data";
         return result;
     }
+    static const nlohmann::json absent;
+    const auto member = [](const nlohmann::json& object, const char* key) -> const nlohmann::json& {
+        const auto it = object.find(key);
+        return it == object.end() ? absent : *it;
+    };
     const auto locWx = data.find("locWX");
     if (locWx != data.end() && locWx->is_object()) {
-        const std::string_view error = gf_jsonText(locWx->value("Error", nlohmann::json()));
-        const std::string_view info = gf_jsonText(locWx->value("Info", nlohmann::json()));
+        const std::string_view error = gf_jsonText(member(*locWx, "Error"));
+        const std::string_view info = gf_jsonText(member(*locWx, "Info"));
         if (!error.empty())
             result.note = error;
         else if (info.starts_with("error") || info.starts_with("Error"))
             result.note = info;
     }
     // "UNKN" stands for no station: its QNH is a placeholder 1013.
-    const std::string_view station = gf_jsonText(data.value("ICAO", nlohmann::json()));
+    const std::string_view station = gf_jsonText(member(data, "ICAO"));
     const auto qnh = data.find("QNH");
     if (station != "UNKN" && qnh != data.end() && gf_jsonOptionalNumber(*qnh)) {
         try {
@@ -82,7 +87,7 @@ WeatherPressure gf_weatherPressure(const nlohmann::json& data) {
     }
     // Without a station report the model's sea-level pressure at the position is the next best.
     if (locWx != data.end() && locWx->is_object()) {
-        const std::optional<double> slp = gf_jsonOptionalNumber(locWx->value("SLP", nlohmann::json()));
+        const std::optional<double> slp = gf_jsonOptionalNumber(member(*locWx, "SLP"));
         if (slp && *slp >= kLowestPlausibleQnh && *slp <= 1100.0) {
             result.qnh = static_cast<int>(std::lround(*slp));
             return result;
