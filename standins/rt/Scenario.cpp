@@ -20,6 +20,11 @@ std::string lf_join(const nlohmann::json& array, std::size_t from, std::size_t t
     return text;
 }
 
+// Scenarios may send coordinates as texts, as the service sometimes does.
+double lf_coordinate(const nlohmann::json& value) {
+    return value.is_string() ? std::stod(value.get<std::string>()) : value.get<double>();
+}
+
 } // namespace
 
 int WeatherStation::qnhAt(double t) const {
@@ -88,7 +93,7 @@ void Scenario::addParked(const std::string& hex, double ageSeconds, const nlohma
     if (!record.is_array() || record.size() < 7)
         throw std::runtime_error(fmt::format("scenario parked {}: 7 elements expected", hex));
     const double stamp = record[5].is_number() ? record[5].get<double>() : 0.0;
-    parked_.push_back(Parked{hex, ageSeconds, record[0].get<double>(), record[1].get<double>(), lf_join(record, 0, 5),
+    parked_.push_back(Parked{hex, ageSeconds, lf_coordinate(record[0]), lf_coordinate(record[1]), lf_join(record, 0, 5),
                              lf_join(record, 6, record.size()), stamp - std::floor(stamp)});
 }
 
