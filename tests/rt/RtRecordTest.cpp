@@ -354,5 +354,24 @@ TEST(RtRealAnswers, LiveTrafficAnswerNearDuesseldorf) {
     EXPECT_DOUBLE_EQ(byId[0x4bb84d].altitude, 0.0);
 }
 
+TEST(RtJson, NumbersSentAsTextsAndWholeFloats) {
+    using nlohmann::json;
+    const json answer = json::parse(R"({"status":"200","rrl":2000.0,"wrrl":" 3000 ","bad":"2000ms","half":2.5,"none":null})");
+    EXPECT_EQ(gf_jsonInt(answer, "status", 100), 200);
+    EXPECT_EQ(gf_jsonInt(answer, "rrl", 0), 2000);
+    EXPECT_EQ(gf_jsonInt(answer, "wrrl", 0), 3000);
+    EXPECT_EQ(gf_jsonInt(answer, "bad", 7), 7);
+    EXPECT_EQ(gf_jsonInt(answer, "half", 7), 7);
+    EXPECT_EQ(gf_jsonInt(answer, "none", 7), 7);
+    EXPECT_EQ(gf_jsonInt(answer, "missing", 7), 7);
+    EXPECT_EQ(gf_jsonOptionalNumber(json("-11.7")), -11.7);
+    EXPECT_EQ(gf_jsonOptionalNumber(json("+5")), 5.0);
+    EXPECT_FALSE(gf_jsonOptionalNumber(json("null")));
+    EXPECT_FALSE(gf_jsonOptionalNumber(json("")));
+    EXPECT_FALSE(gf_jsonOptionalNumber(json("1e999")));
+    EXPECT_FALSE(gf_jsonOptionalNumber(json(true)));
+    EXPECT_DOUBLE_EQ(gf_jsonNumber(json("nan")), 0.0);
+}
+
 } // namespace
 } // namespace vorl::test

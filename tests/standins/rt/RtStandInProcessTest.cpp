@@ -25,22 +25,26 @@ using vorl::test::writeFile;
 
 // The program with its output in files of `dir`; the pid, or -1.
 pid_t startStandIn(const TempFolder& dir) {
-    writeFile(dir / "scenario.jsonl",
-              R"({"kind":"header","duration":60})"
-              "\n"
-              R"({"kind":"wx","t":0,"icao":"EHAM","lat":52.3086,"lon":4.7639,"qnh":1009,"metar":"EHAM Q1009"})"
-              "\n");
+    writeFile(
+        dir / "scenario.jsonl",
+        R"({"kind":"header","duration":60})"
+        "\n"
+        R"({"kind":"wx","t":0,"icao":"EHAM","lat":52.3086,"lon":4.7639,"qnh":1009,"metar":"EHAM Q1009"})"
+        "\n");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     const std::string out = (dir / "out.txt").string();
     const std::string err = (dir / "err.txt").string();
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     const std::string scenario = (dir / "scenario.jsonl").string();
     std::string binary = VORL_RT_STANDIN_BINARY;
     std::string portFlag = "--port", port = "0", scenarioFlag = "--scenario";
-    char* argv[] = {binary.data(), portFlag.data(), port.data(), scenarioFlag.data(),
-                    const_cast<char*>(scenario.c_str()), nullptr};
+    char* argv[] = {
+        binary.data(), portFlag.data(), port.data(), scenarioFlag.data(), const_cast<char*>(scenario.c_str()),
+        nullptr};
     pid_t pid = -1;
     const int failed = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -89,8 +93,12 @@ void expectCleanEndOn(int signal) {
     EXPECT_NE(readFile(dir / "out.txt").find("stopping on signal"), std::string::npos);
 }
 
-TEST(RtStandInProcess, EndsCleanlyOnSigterm) { expectCleanEndOn(SIGTERM); }
+TEST(RtStandInProcess, EndsCleanlyOnSigterm) {
+    expectCleanEndOn(SIGTERM);
+}
 
-TEST(RtStandInProcess, EndsCleanlyOnSigint) { expectCleanEndOn(SIGINT); }
+TEST(RtStandInProcess, EndsCleanlyOnSigint) {
+    expectCleanEndOn(SIGINT);
+}
 
 } // namespace
