@@ -15,7 +15,10 @@ inline constexpr std::uint32_t kHeaderSize = 0x38;
 inline constexpr std::uint32_t kSectionCountOffset = 0x14;
 inline constexpr std::uint32_t kSectionEntrySize = 20;
 inline constexpr std::uint32_t kAirportSection = 0x3;
+// MSFS's airport record; Prepar3D and FSX write the same section with records of their own.
 inline constexpr std::uint16_t kAirportRecord = 0x56;
+inline constexpr std::uint16_t kFsxAirportRecord = 0x3C;
+inline constexpr std::uint16_t kPrepar3dAirportRecord = 0xAB;
 // Sub-records of an airport start this far into its record.
 inline constexpr std::uint32_t kAirportSubrecordsOffset = 68;
 inline constexpr std::uint16_t kNameSubrecord = 0x19;
@@ -27,16 +30,29 @@ inline constexpr std::uint32_t kAirportLongitude = 12;
 inline constexpr std::uint32_t kAirportLatitude = 16;
 inline constexpr std::uint32_t kAirportAltitude = 20; // millimetres
 inline constexpr std::uint32_t kAirportIdent = 40;
-// Offsets inside a helipad sub-record.
-inline constexpr std::uint32_t kHelipadLongitude = 8;
-inline constexpr std::uint32_t kHelipadLatitude = 12;
-inline constexpr std::uint32_t kHelipadLength = 20;
-inline constexpr std::uint32_t kHelipadWidth = 24;
-inline constexpr std::uint32_t kHelipadHeading = 28;
-inline constexpr std::uint32_t kHelipadSize = 32;
-// A taxiway parking: flags word, radius, heading, four tee offsets, longitude, latitude, then
-// one 4-byte airline code for each counted in bits 24-31 of the flags.
-inline constexpr std::uint32_t kParkingWords = 9;
+// A helipad sub-record: surface (u8) at 6, type in bits 0-3 of the u8 at 7, colour (u32) at 8,
+// packed longitude, latitude and altitude at 12, 16, 20, then length, width, heading (f32).
+inline constexpr std::uint32_t kHelipadType = 7;
+inline constexpr std::uint32_t kHelipadLongitude = 12;
+inline constexpr std::uint32_t kHelipadLatitude = 16;
+inline constexpr std::uint32_t kHelipadLength = 24;
+inline constexpr std::uint32_t kHelipadWidth = 28;
+inline constexpr std::uint32_t kHelipadHeading = 32;
+inline constexpr std::uint32_t kHelipadSize = 36;
+// The parking list starts with a 16-bit count at 6; its first parking at 8.
+inline constexpr std::uint32_t kParkingCount = 6;
+inline constexpr std::uint32_t kFirstParking = 8;
+// A taxiway parking: flags word, radius, heading, four tee offsets, packed longitude and latitude
+// (36 bytes), one 4-byte airline code for each counted in bits 24-31 of the flags, then 20 bytes
+// of which the second is the suffix of the stand's name.
+inline constexpr std::uint32_t kParkingRadius = 4;
+inline constexpr std::uint32_t kParkingHeading = 8;
+inline constexpr std::uint32_t kParkingLongitude = 28;
+inline constexpr std::uint32_t kParkingLatitude = 32;
+inline constexpr std::uint32_t kParkingFixedSize = 36;
+inline constexpr std::uint32_t kAirlineCodeSize = 4;
+inline constexpr std::uint32_t kParkingTrailerSize = 20;
+inline constexpr std::uint32_t kParkingSuffixInTrailer = 1;
 
 // Bytes per subsection entry, from the section's size code.
 inline constexpr std::uint32_t subsectionEntrySize(std::uint32_t sizeCode) {
@@ -75,5 +91,10 @@ inline int parkingName(std::uint32_t flags) { return static_cast<int>(flags & 0x
 inline int parkingType(std::uint32_t flags) { return static_cast<int>((flags >> 8) & 0xFu); }
 inline int parkingNumber(std::uint32_t flags) { return static_cast<int>((flags >> 12) & 0xFFFu); }
 inline int parkingAirlines(std::uint32_t flags) { return static_cast<int>(flags >> 24); }
+inline std::uint32_t parkingSize(std::uint32_t flags) {
+    return kParkingFixedSize + kAirlineCodeSize * static_cast<std::uint32_t>(parkingAirlines(flags)) + kParkingTrailerSize;
+}
+// Name suffixes use the letter codes of the names (12 = A .. 37 = Z); 0 is none.
+inline bool isSuffixLetter(int code) { return code >= 12 && code <= 37; }
 
 } // namespace vorl::bgl

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <utility>
@@ -47,12 +48,18 @@ bool lf_validPosition(double lat, double lon) {
     return std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0 && !(lat == 0.0 && lon == 0.0);
 }
 
-// Offsets of every airport record in the file's airport sections.
-std::vector<std::size_t> lf_airportRecords(const Bytes& b) {
+struct AirportRecords {
+    std::vector<std::size_t> msfs;      // offsets of MSFS airport records
+    std::optional<std::uint16_t> other; // the id of another simulator's airport record met
+};
+
+// The airport records of the file's airport sections; every other section (scenery objects,
+// terrain, navaids) is passed over by its table entry.
+AirportRecords lf_airportRecords(const Bytes& b) {
     if (b.at<std::uint32_t>(0) != bgl::kMagic) throw std::runtime_error("not a BGL file");
     const auto headerSize = b.at<std::uint32_t>(4);
     const auto sections = b.at<std::uint32_t>(bgl::kSectionCountOffset);
-    std::vector<std::size_t> records;
+    AirportRecords records;
     for (std::uint32_t s = 0; s < sections; ++s) {
         const std::size_t entry = headerSize + std::size_t{s} * bgl::kSectionEntrySize;
         if (b.at<std::uint32_t>(entry) != bgl::kAirportSection) continue;
@@ -68,7 +75,10 @@ std::vector<std::size_t> lf_airportRecords(const Bytes& b) {
                 const auto id = b.at<std::uint16_t>(offset);
                 const auto size = b.at<std::uint32_t>(offset + 2);
                 if (size == 0) break;
-                if (id == bgl::kAirportRecord) records.push_back(offset);
+                if (id == bgl::kAirportRecord)
+                    records.msfs.push_back(offset);
+                else if (id == bgl::kPrepar3dAirportRecord || id == bgl::kFsxAirportRecord)
+                    records.other = id;
                 offset += size;
             }
         }
@@ -76,8 +86,9 @@ std::vector<std::size_t> lf_airportRecords(const Bytes& b) {
     return records;
 }
 
-void lf_readHelipad(const Bytes& b, std::size_t at, std::set<std::pair<double, double>>& seen, ScannedAirport& airport,
-                    int& helipads) {
+void lf_readHelipad(const Bytes& b, std::size_t at, std::size_t size, std::set<std::pair<double, double>>& seen,
+                    ScannedAirport& airport, int& helipads) {
+    if (size < bgl::kHelipadSize) throw std::out_of_range(fmt::format("helipad of {} bytes", size));
     const double lat = bgl::unpackLatitude(b.at<std::uint32_t>(at + bgl::kHelipadLatitude));
     const double lon = bgl::unpackLongitude(b.at<std::uint32_t>(at + bgl::kHelipadLongitude));
     const std::string where = fmt::format("{:.6f},{:.6f}", lat, lon);
@@ -95,24 +106,30 @@ void lf_readHelipad(const Bytes& b, std::size_t at, std::set<std::pair<double, d
         gf_scannedStand(fmt::format("helipad{}", ++helipads), lat, lon, heading, length / 2.0, 0, true));
 }
 
-void lf_readParkings(const Bytes& b, std::size_t at, const fs::path& file, ScannedAirport& airport) {
-    const auto count = b.at<std::uint16_t>(at + 6);
-    std::size_t offset = at + 8;
-    StandIdAllocator ids(file.string());
+void lf_readParkings(const Bytes& b, std::size_t at, std::size_t size, StandIdAllocator& ids, ScannedAirport& airport) {
+    const auto count = b.at<std::uint16_t>(at + bgl::kParkingCount);
+    const std::size_t end = at + size;
+    std::size_t offset = at + bgl::kFirstParking;
     for (std::uint16_t i = 0; i < count; ++i) {
         const auto flags = b.at<std::uint32_t>(offset);
-        const double radius = b.at<float>(offset + 4);
-        const double heading = b.at<float>(offset + 8);
-        const double lon = bgl::unpackLongitude(b.at<std::uint32_t>(offset + 7 * 4));
-        const double lat = bgl::unpackLatitude(b.at<std::uint32_t>(offset + 8 * 4));
-        offset += bgl::kParkingWords * 4 + std::size_t{4} * bgl::parkingAirlines(flags);
+        const std::size_t next = offset + bgl::parkingSize(flags);
+        // A parking running past its list means the list is not laid out as read.
+        if (next > end) throw std::out_of_range(fmt::format("parking {} of {} beyond its list", i + 1, count));
+        const double radius = b.at<float>(offset + bgl::kParkingRadius);
+        const double heading = b.at<float>(offset + bgl::kParkingHeading);
+        const double lon = bgl::unpackLongitude(b.at<std::uint32_t>(offset + bgl::kParkingLongitude));
+        const double lat = bgl::unpackLatitude(b.at<std::uint32_t>(offset + bgl::kParkingLatitude));
+        const int suffix = b.at<std::uint8_t>(next - bgl::kParkingTrailerSize + bgl::kParkingSuffixInTrailer);
+        offset = next;
         const int type = bgl::parkingType(flags);
         if (!gf_isAircraftParkingType(type)) continue;
         if (!lf_validPosition(lat, lon)) {
             logLine("LatLon {} invalid (skipped)", fmt::format("{:.6f},{:.6f}", lat, lon));
             continue;
         }
-        const auto id = ids.take(gf_parkingNamePrefix(bgl::parkingName(flags)) + std::to_string(bgl::parkingNumber(flags)));
+        // The facility data names a stand the same way: name, number, suffix letter.
+        const auto id = ids.take(gf_parkingNamePrefix(bgl::parkingName(flags)) + std::to_string(bgl::parkingNumber(flags)) +
+                                 (bgl::isSuffixLetter(suffix) ? gf_parkingNamePrefix(suffix) : std::string()));
         if (!id) continue;
         airport.file.stands.push_back(gf_scannedStand(*id, lat, lon, heading, radius, type, false));
     }
@@ -127,6 +144,7 @@ void lf_walkAirport(const Bytes& b, std::size_t record, const fs::path& file, Sc
     const std::size_t end = record + b.at<std::uint32_t>(record + 2);
     std::set<std::pair<double, double>> helipadsSeen;
     int helipads = 0;
+    StandIdAllocator ids(file.string());
     std::size_t o3 = record + bgl::kAirportSubrecordsOffset;
     for (int walked = 0; walked < kMaxSubrecords && o3 + 6 <= end; ++walked) {
         if (o3 + 6 > b.size()) {
@@ -143,12 +161,10 @@ void lf_walkAirport(const Bytes& b, std::size_t record, const fs::path& file, Sc
             logLine("   Error: o3={} exceeded data buffer size ({}), aborting.", o3 + size, b.size());
             return;
         }
+        // Helipads may follow the parking list, so the walk goes on to the record's end.
         if (id == bgl::kNameSubrecord) airport.file.name = b.text(o3 + 6, size - 6);
-        else if (id == bgl::kHelipadSubrecord) lf_readHelipad(b, o3, helipadsSeen, airport, helipads);
-        else if (id == bgl::kTaxiParkingSubrecord) {
-            lf_readParkings(b, o3, file, airport);
-            return;
-        }
+        else if (id == bgl::kHelipadSubrecord) lf_readHelipad(b, o3, size, helipadsSeen, airport, helipads);
+        else if (id == bgl::kTaxiParkingSubrecord) lf_readParkings(b, o3, size, ids, airport);
         o3 += size;
     }
 }
@@ -156,12 +172,22 @@ void lf_walkAirport(const Bytes& b, std::size_t record, const fs::path& file, Sc
 bool lf_processBGLfile(const fs::path& file, const std::string& icao, ScannedAirport& airport) {
     try {
         const Bytes bytes(gf_readFileBytes(file));
-        const auto records = lf_airportRecords(bytes);
+        const AirportRecords found = lf_airportRecords(bytes);
+        const auto& records = found.msfs;
+        if (records.empty() && found.other) {
+            logLine("{} is a {} BGL (airport record 0x{:04X}), not one of MSFS: skipped", file.string(),
+                    *found.other == bgl::kPrepar3dAirportRecord ? "Prepar3D" : "FSX or Prepar3D", *found.other);
+            return false;
+        }
         std::optional<std::size_t> chosen;
         for (const std::size_t record : records)
             if (bgl::unpackIdent(bytes.at<std::uint32_t>(record + bgl::kAirportIdent)) == icao) chosen = record;
         if (!chosen && records.size() == 1) chosen = records.front();
-        if (!chosen) return false;
+        if (!chosen) {
+            // Packages keep their airport in a file of any name; the others hold scenery.
+            if (records.empty()) logLine("no airport in {}", file.string());
+            return false;
+        }
         lf_walkAirport(bytes, *chosen, file, airport);
         airport.file.facilities = false;
         return true;

@@ -8,7 +8,7 @@ namespace vorl {
 
 AircraftCfg gf_parseAircraftCfg(const std::vector<std::string>& lines) {
     AircraftCfg cfg;
-    enum class In { Other, General, Fltsim } in = In::Other;
+    enum class In { Other, General, Variation, Fltsim } in = In::Other;
     for (const std::string& raw : lines) {
         const std::string_view line = gf_trimmed(raw);
         if (line.empty() || line.rfind("//", 0) == 0 || line.front() == ';') continue;
@@ -24,7 +24,7 @@ AircraftCfg gf_parseAircraftCfg(const std::vector<std::string>& lines) {
                 }
                 cfg.sections.push_back(std::move(section));
             } else {
-                in = header == "[general]" ? In::General : In::Other;
+                in = header == "[general]" ? In::General : header == "[variation]" ? In::Variation : In::Other;
             }
             continue;
         }
@@ -40,6 +40,7 @@ AircraftCfg gf_parseAircraftCfg(const std::vector<std::string>& lines) {
             value = gf_trimmed(value.substr(0, comment));
         }
         if (in == In::General && key == "icao_type_designator") cfg.type = std::string(value);
+        if (in == In::Variation && key == "base_container") cfg.baseContainer = std::string(value);
         if (in != In::Fltsim || cfg.sections.empty()) continue;
         FltsimSection& section = cfg.sections.back();
         if (key == "title") section.titles.emplace_back(value);

@@ -6,6 +6,7 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -167,6 +168,123 @@ std::vector<FileScan> lf_readAll(const std::vector<fs::path>& files, unsigned th
     return results;
 }
 
+// The entry of `folder` named `name` without regard to case (exact spelling first).
+std::optional<fs::path> lf_childNoCase(const fs::path& folder, const std::string& name) {
+    std::error_code ec;
+    if (fs::exists(folder / name, ec)) return folder / name;
+    const std::string lower = gf_lowerCase(name);
+    for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end; !ec && it != end;
+         it.increment(ec))
+        if (gf_lowerCase(it->path().filename().string()) == lower) return it->path();
+    return std::nullopt;
+}
+
+// `relative` below `folder`, each part matched without regard to case.
+std::optional<fs::path> lf_descendNoCase(fs::path folder, const fs::path& relative) {
+    for (const fs::path& part : relative) {
+        const auto next = lf_childNoCase(folder, part.string());
+        if (!next) return std::nullopt;
+        folder = *next;
+    }
+    return folder;
+}
+
+// Livery-only aircraft.cfg files name their aircraft by a base container instead of a type:
+// "..\Asobo_A320_NEO" beside the livery's own folder, in the same package or, far more often,
+// in another package (the simulator's own aircraft). The base's aircraft.cfg gives the type.
+class BaseContainers {
+public:
+    // `packageParents`: folders whose sub-folders are packages; `deepParents`: folders whose
+    // sub-sub-folders are (the Official folders hold them below OneStore or Steam).
+    BaseContainers(std::vector<fs::path> packageParents, std::vector<fs::path> deepParents)
+        : packageParents_(std::move(packageParents)), deepParents_(std::move(deepParents)) {}
+
+    // The type of the aircraft `base` names for the livery file `cfgFile`; nothing when the base
+    // cannot be found or names no type (`problem` says which).
+    std::optional<std::string> typeOf(const fs::path& cfgFile, const std::string& base, std::string& problem, int depth = 0) {
+        const auto file = locate(cfgFile, base);
+        if (!file) {
+            problem = fmt::format("base container '{}' of {} not found", base, cfgFile.string());
+            return std::nullopt;
+        }
+        const std::string key = file->lexically_normal().string();
+        if (const auto known = types_.find(key); known != types_.end()) {
+            if (!known->second) problem = fmt::format("base container {} names no type", file->string());
+            return known->second;
+        }
+        std::optional<std::string> type;
+        const Charset charset = gf_detectCharset(*file);
+        std::vector<std::string> lines;
+        bool read = false;
+        try {
+            read = charset != Charset::none_found && gf_readTextFile(charset, *file, lines);
+        } catch (const std::exception&) {
+            read = false;
+        }
+        if (read) {
+            const AircraftCfg cfg = gf_parseAircraftCfg(lines);
+            if (!cfg.type.empty()) type = cfg.type;
+            // A base may itself be a variation of another; a few steps are enough for real chains.
+            else if (!cfg.baseContainer.empty() && depth < kMaxBaseSteps)
+                type = typeOf(*file, cfg.baseContainer, problem, depth + 1);
+        }
+        if (!type && problem.empty()) problem = fmt::format("base container {} names no type", file->string());
+        types_[key] = type;
+        return type;
+    }
+
+private:
+    static constexpr int kMaxBaseSteps = 4;
+
+    std::optional<fs::path> locate(const fs::path& cfgFile, const std::string& base) {
+        std::string relative = base;
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        if (relative.empty()) return std::nullopt;
+        const fs::path wanted = (cfgFile.parent_path() / relative).lexically_normal();
+        if (const auto here = lf_childNoCase(wanted, "aircraft.cfg")) return here;
+        // Else the same place below SimObjects in another package.
+        fs::path simObjects;
+        for (fs::path p = cfgFile.parent_path(); p.has_relative_path() && p != p.parent_path(); p = p.parent_path())
+            if (gf_lowerCase(p.filename().string()) == "simobjects") {
+                simObjects = p;
+                break;
+            }
+        if (simObjects.empty()) return std::nullopt;
+        const fs::path inside = wanted.lexically_relative(simObjects);
+        if (inside.empty() || *inside.begin() == "..") return std::nullopt;
+        for (const fs::path& package : packages()) {
+            const auto folder = lf_descendNoCase(package, "SimObjects" / inside);
+            if (!folder) continue;
+            if (const auto found = lf_childNoCase(*folder, "aircraft.cfg")) return found;
+        }
+        return std::nullopt;
+    }
+
+    const std::vector<fs::path>& packages() {
+        if (packagesListed_) return packages_;
+        packagesListed_ = true;
+        std::error_code ec;
+        const auto children = [&](const fs::path& parent, auto&& take) {
+            for (fs::directory_iterator it(parent, fs::directory_options::skip_permission_denied, ec), end; !ec && it != end;
+                 it.increment(ec))
+                if (it->is_directory(ec)) take(it->path());
+            ec.clear();
+        };
+        for (const fs::path& parent : packageParents_) children(parent, [&](const fs::path& p) { packages_.push_back(p); });
+        for (const fs::path& parent : deepParents_)
+            children(parent, [&](const fs::path& store) { children(store, [&](const fs::path& p) { packages_.push_back(p); }); });
+        std::sort(packages_.begin(), packages_.end());
+        packages_.erase(std::unique(packages_.begin(), packages_.end()), packages_.end());
+        return packages_;
+    }
+
+    std::vector<fs::path> packageParents_;
+    std::vector<fs::path> deepParents_;
+    bool packagesListed_ = false;
+    std::vector<fs::path> packages_;
+    std::map<std::string, std::optional<std::string>> types_;
+};
+
 bool lf_validRegistration(std::string_view text) {
     if (text.size() < 3 || text.size() > 10) return false;
     bool letter = false;
@@ -186,8 +304,9 @@ bool lf_validCode(std::string_view text) {
 // Turns parsed files into liveries, collecting the problems of the scan.
 class SectionProcessor {
 public:
-    SectionProcessor(ModelDatabase& db, LiveryScanResult& result, const std::unordered_set<std::string>& excluded)
-        : db_(db), result_(result), excluded_(excluded) {}
+    SectionProcessor(ModelDatabase& db, LiveryScanResult& result, const std::unordered_set<std::string>& excluded,
+                     BaseContainers& bases)
+        : db_(db), result_(result), excluded_(excluded), bases_(bases) {}
 
     std::size_t addFile(const FileScan& file, int priority) {
         ++result_.files;
@@ -203,6 +322,16 @@ public:
         }
         std::string type = file.cfg.type;
         if (type.empty() && !file.ivaoModel.empty()) type = file.ivaoModel.substr(0, file.ivaoModel.find('_'));
+        if (type.empty() && !file.cfg.baseContainer.empty()) {
+            std::string problem;
+            if (const auto base = bases_.typeOf(file.path, file.cfg.baseContainer, problem)) {
+                type = *base;
+            } else {
+                logLine("! {}", problem);
+                invalidFiles_.push_back(where);
+                return 0;
+            }
+        }
         if (type.empty()) {
             logLine("Line icao_type_designator= is missing in [General] section of {}", where);
             invalidFiles_.push_back(where);
@@ -355,6 +484,7 @@ private:
     ModelDatabase& db_;
     LiveryScanResult& result_;
     const std::unordered_set<std::string>& excluded_;
+    BaseContainers& bases_;
     std::unordered_set<std::string> titles_;
     std::set<std::string> invalidAirlines_, invalidModels_;
     std::vector<std::string> fixes_, invalidFiles_, incomplete_, noSections_;
@@ -480,7 +610,15 @@ LiveryScanResult gf_scanLiveries(const LiveryScanSettings& settings, ModelDataba
     lf_removePreviousProblemLists(settings.problemsFolder);
 
     LiveryScanResult result;
-    SectionProcessor processor(database, result, settings.excludedTitles);
+    // Base containers are looked for in the simulator's packages and beside the scanned folders.
+    std::vector<fs::path> packageParents{settings.packagesPath / "Community"};
+    for (const fs::path& folder : folders) {
+        packageParents.push_back(folder.parent_path());
+        packageParents.push_back(folder);
+    }
+    BaseContainers bases(std::move(packageParents),
+                         {settings.packagesPath / "Official", settings.packagesPath / "Official2024"});
+    SectionProcessor processor(database, result, settings.excludedTitles, bases);
     std::size_t total = 0;
     for (std::size_t i = 0; i < folders.size(); ++i) {
         const fs::path& folder = folders[i];

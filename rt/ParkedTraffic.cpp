@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <exception>
 #include <stdexcept>
@@ -24,6 +25,8 @@ namespace {
 constexpr RtRequest kParkedRequest{"ptcurl_", "ptcurl_: failed to set URL", true};
 constexpr double kParkedHalfHeightDeg = 0.04996402877697842; // 3 NM of latitude
 constexpr double kParkedHalfWidthFeet = 18228.34647;          // 3 NM
+// Far beyond any real time stamp, and still a year the calendar functions can take.
+constexpr double kLatestConvertibleTime = 1e12;
 
 std::int32_t lf_halfHourSlotOf(std::time_t seconds) {
     std::tm utc{};
@@ -61,8 +64,11 @@ bool TrafficReader::processParkedTrafficLine(const std::string& key) {
     record.hexId = gf_parseHexId(key);
     if (record.hexId <= kLowestLiveId) return false;
 
-    const auto dataTime = gsl::narrow<std::int64_t>(gf_jsonNumber(r[5]));
-    record.halfHourSlot = lf_halfHourSlotOf(static_cast<std::time_t>(dataTime));
+    // The service stamps most parked aircraft in whole seconds, some with fractions.
+    const double dataTime = std::round(gf_jsonNumber(r[5]));
+    record.halfHourSlot = std::abs(dataTime) < kLatestConvertibleTime
+                              ? lf_halfHourSlotOf(static_cast<std::time_t>(gsl::narrow<std::int64_t>(dataTime)))
+                              : -1;
 
     const std::string_view registration = gf_jsonText(r[4]);
     if (registration.size() <= 12) record.registration = registration;
@@ -79,8 +85,8 @@ bool TrafficReader::processParkedTrafficLine(const std::string& key) {
     record.type = type;
     record.code.typeIndex = known.typeIndex;
 
-    record.lat = r[0].is_number_float() ? r[0].get<double>() : 0.0;
-    record.lon = r[1].is_number_float() ? r[1].get<double>() : 0.0;
+    record.lat = gf_jsonNumber(r[0]);
+    record.lon = gf_jsonNumber(r[1]);
     gf_checkLatLon(record.lat, record.lon);
 
     record.callsign = gf_jsonText(r[6]);
@@ -115,7 +121,7 @@ bool TrafficReader::processParkedTrafficLine(const std::string& key) {
         break;
     }
 
-    record.standName = r[2].is_string() ? r[2].get<std::string>() : std::string();
+    record.standName = gf_jsonText(r[2]);
     const std::string reserved = hooks_.reservedStandName ? hooks_.reservedStandName() : std::string();
     if (record.standName == reserved) return false;
     if (hooks_.userStandName && record.standName == hooks_.userStandName()) return false;

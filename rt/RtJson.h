@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,10 +10,15 @@ namespace vorl {
 
 // Reading the loosely typed fields of RealTraffic answers.
 
-// A member that is present and an integer, else `fallback`.
+// A member that is present and a whole number (an integer, an integral float, or a text holding
+// one), else `fallback`.
 std::int64_t gf_jsonInt(const nlohmann::json& object, const char* key, std::int64_t fallback);
 
-// Floats as they are, integers converted, anything else 0.
+// A number, or a text that is a whole decimal number ("1009", " -3.5"); nothing for JSON null,
+// the text "null" and anything else.
+std::optional<double> gf_jsonOptionalNumber(const nlohmann::json& value);
+
+// As gf_jsonOptionalNumber, with 0 for what is not a number.
 double gf_jsonNumber(const nlohmann::json& value);
 
 // The text of a string value; other types and the string "null" give the empty text.

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -103,8 +104,9 @@ bool TrafficReader::processLine() {
     const LatLon user = userPosition();
     if (gf_distanceNm(user.lat, user.lon, record.lat, record.lon) > settings_.rangeNm) return false;
 
-    if (lf_isAdsbIcao(gf_jsonText(r[17])) && r[25].is_number()) {
-        const double heading = gf_jsonNumber(r[25]);
+    const std::optional<double> trueHeading = gf_jsonOptionalNumber(r[25]);
+    if (lf_isAdsbIcao(gf_jsonText(r[17])) && trueHeading) {
+        const double heading = *trueHeading;
         if (heading > 360.0) throw std::runtime_error(fmt::format("true heading: {:.2F}", heading));
         if (heading == 0.0) {
             record.trueHeading = 2.0 * kPi;
@@ -155,15 +157,16 @@ bool TrafficReader::processLine() {
     lf_setCode(record.destination, record.hasDestination, gf_jsonText(r[12]));
 
     record.airborne = altitude > 0.0 ? 1 : 0;
-    if (record.airborne && r[23].is_number()) {
-        const double roll = gf_jsonNumber(r[23]);
+    const std::optional<double> rollValue = gf_jsonOptionalNumber(r[23]);
+    if (record.airborne && rollValue) {
+        const double roll = *rollValue;
         if (roll != 0.0 && roll != -1.0) {
             record.bank = gf_degToRad(-roll);
             record.bankValid = 1;
         }
     }
 
-    const double airspeed = r[20].is_number() ? gf_jsonNumber(r[20]) : -1.0;
+    const double airspeed = gf_jsonOptionalNumber(r[20]).value_or(-1.0);
     record.trueAirspeed = airspeed == -1.0 ? lf_defaultAirspeed(altitude) : airspeed;
 
     received_.push_back(std::move(record));

@@ -49,11 +49,12 @@ bool WeatherReader::nearestMetar(std::int32_t& status) {
     } else {
         status = static_cast<std::int32_t>(gf_jsonInt(reply, "status", 100));
         if (status == 200) {
-            const auto& stations = reply.at("data").get_ref<const nlohmann::json::array_t&>();
-            if (!stations.empty()) {
+            const auto data = reply.find("data");
+            std::string station = data == reply.end() ? std::string() : gf_nearestStation(*data);
+            if (!station.empty()) {
                 {
                     std::lock_guard lock(stateMutex_);
-                    station_ = gf_jsonString(stations.front(), "ICAO", "");
+                    station_ = std::move(station);
                 }
                 weatherValid.store(1);
                 sleepInterruptible(*this, wrrl);
@@ -97,9 +98,16 @@ bool WeatherReader::weatherQuery(std::int32_t& status) {
         if (answer == 200) {
             wrrl = static_cast<std::int32_t>(gf_jsonInt(reply, "wrrl", 2000));
             const auto data = reply.find("data");
-            const int value = std::clamp(extractQNH(data == reply.end() ? nlohmann::json() : *data), 900, 1100);
-            if (value != qnh.load() || value == 1013) storeQnh(value);
-            weatherValid.store(1);
+            const WeatherPressure pressure = gf_weatherPressure(data == reply.end() ? nlohmann::json() : *data);
+            if (pressure.qnh) {
+                const int value = std::clamp(*pressure.qnh, 900, 1100);
+                if (value != qnh.load() || value == 1013) storeQnh(value);
+                weatherValid.store(1);
+            } else {
+                // The last QNH stays: a placeholder 1013 would shift every altitude.
+                logLine("{} weather without QNH: {}", gf_nowText(), pressure.note);
+                weatherValid.store(0);
+            }
         } else if (answer == 406 || answer == 500) {
             logLine("{} json weather {}", gf_nowText(), gf_jsonString(reply, "message", ""));
             weatherValid.store(0);

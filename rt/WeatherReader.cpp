@@ -77,13 +77,10 @@ bool WeatherReader::authenticate(int& status) {
             return false;
         }
         if (reply.is_object()) {
-            const auto it = reply.find("status");
-            if (it != reply.end() && it->is_number()) {
-                const int value = static_cast<int>(gf_jsonNumber(*it));
-                if (value == 400 || value == 402 || value == 404 || value == 405 || value == 500) {
-                    status = value;
-                    return false;
-                }
+            const auto value = gf_jsonInt(reply, "status", 0);
+            if (value == 400 || value == 402 || value == 404 || value == 405 || value == 500) {
+                status = static_cast<int>(value);
+                return false;
             }
         }
         rrl = static_cast<std::int32_t>(gf_jsonInt(reply, "rrl", 2000));

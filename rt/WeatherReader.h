@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -17,6 +18,19 @@ class TrafficReader;
 
 // The QNH in hPa from the "data" member of a weather answer; 1013 when none can be read.
 int extractQNH(const nlohmann::json& data);
+
+// What a weather answer's "data" says about the pressure. The service answers status 200 also
+// when it has no weather (unknown station, model data being fetched or failing); then `qnh` is
+// empty and `note` tells why.
+struct WeatherPressure {
+    std::optional<int> qnh;
+    std::string note;
+};
+WeatherPressure gf_weatherPressure(const nlohmann::json& data);
+
+// The station code of a nearest-METAR answer's "data": the first station of a list, or the one
+// station sent as an object; empty when it names none.
+std::string gf_nearestStation(const nlohmann::json& data);
 
 // Login, logout and the weather queries ("Weather Reader" thread). Its GUID is the session's.
 class WeatherReader : public RtConnection {

@@ -70,6 +70,8 @@ FaultRule gf_parseFaultRule(const std::string& text) {
         rule.kind = FaultRule::Kind::Empty;
     } else if (kind == "drop") {
         rule.kind = FaultRule::Kind::Drop;
+    } else if (kind == "no-weather") {
+        rule.kind = FaultRule::Kind::NoWeather;
     } else {
         throw std::invalid_argument(fmt::format("fault '{}': unknown kind", text));
     }
@@ -121,10 +123,6 @@ std::string RtStandIn::baseUrl() const { return fmt::format("http://127.0.0.1:{}
 
 void RtStandIn::stop() {
     server_->stop();
-    if (thread_.joinable()) thread_.join();
-}
-
-void RtStandIn::wait() {
     if (thread_.joinable()) thread_.join();
 }
 
@@ -212,6 +210,9 @@ bool RtStandIn::applyFault(const std::string& endpoint, int count, httplib::Resp
         case FaultRule::Kind::Slow:
             std::this_thread::sleep_for(std::chrono::milliseconds(rule.slowMs));
             return false; // then the normal answer
+        case FaultRule::Kind::NoWeather:
+            noWeatherAnswer(response, "File requested");
+            return true;
         case FaultRule::Kind::Drop:
             // The header promises a body that never comes: the client sees the connection drop.
             response.set_content_provider(
@@ -326,7 +327,7 @@ std::string RtStandIn::authAnswer(const httplib::Request& request, httplib::Resp
     const std::string guid = fmt::format("{:08x}-{:04x}-4{:03x}-{:04x}-{:012x}", a >> 32, (a >> 16) & 0xffff,
                                          a & 0xfff, (b >> 48) & 0xffff, b & 0xffffffffffffULL);
     const auto now = Clock::now();
-    sessions_[guid] = Session{license, now, now, std::nullopt, std::nullopt, options_.rrlMs, options_.wrrlMs};
+    sessions_[guid] = Session{license, now, now, std::nullopt, std::nullopt, std::nullopt, options_.rrlMs, options_.wrrlMs};
     const nlohmann::json body{{"status", 200},        {"type", 1},
                               {"rrl", options_.rrlMs}, {"wrrl", options_.wrrlMs},
                               {"expiry", 1893456000}, {"GUID", guid},
@@ -441,6 +442,8 @@ void RtStandIn::nearestMetarAnswer(const httplib::Request& request, httplib::Res
                         {"BrgTo", std::round(gf_bearingDeg({*lat, *lon}, {station.lat, station.lon}) * 10.0) / 10.0},
                         {"METAR", station.metar}});
     }
+    // Asked for the nearest station alone, the service sends it as a bare object.
+    if (!request.has_param("maxcount") && data.size() == 1) data = nlohmann::json(data.front());
     answer(response, 200, nlohmann::json{{"wrrl", wrrl}, {"status", 200}, {"message", "OK"}, {"data", data}}.dump());
 }
 
@@ -453,6 +456,17 @@ void RtStandIn::weatherAnswer(const httplib::Request& request, httplib::Response
     }
     const int toffset = static_cast<int>(lf_number(request, "toffset").value_or(0.0));
     if (admit(request, response, Pace::Weather) == nullptr) return;
+    bool tinyDelta = false;
+    {
+        std::lock_guard lock(mutex_);
+        const auto session = sessions_.find(request.get_param_value("GUID"));
+        if (session != sessions_.end()) {
+            const auto now = Clock::now();
+            auto& last = session->second.lastLocWx;
+            tinyDelta = last && now - *last < std::chrono::seconds(60);
+            if (!tinyDelta) last = now;
+        }
+    }
     const std::string airports = request.get_param_value("airports");
     const std::string first = airports.substr(0, airports.find('|'));
     const auto& stations = scenario_.stations();
@@ -464,15 +478,31 @@ void RtStandIn::weatherAnswer(const httplib::Request& request, httplib::Response
     } else {
         const int hpa = it->qnhAt(scenarioTime(toffset));
         const int qnh = options_.qnhInHg ? static_cast<int>(std::lround(hpa / 0.33865307)) : hpa;
-        data = {{"ICAO", it->icao},
-                {"QNH", qnh},
-                {"METAR", it->metar},
-                {"locWX", {{"Info", "2026-12-06_0450Z"}, {"SLP", hpa}}},
-                {"AM", nlohmann::json::array()}};
+        // The model weather is recomputed once a minute; the station's report comes every time.
+        const nlohmann::json locWx = tinyDelta ? nlohmann::json{{"Info", "TinyDelta"}}
+                                               : nlohmann::json{{"Info", "2026-12-06_0450Z"}, {"SLP", hpa}};
+        data = {{"ICAO", it->icao}, {"QNH", qnh}, {"METAR", it->metar}, {"locWX", locWx}, {"AM", nlohmann::json::array()}};
     }
     const int wrrl = promise(request, Pace::Weather);
     answer(response, 200,
            nlohmann::json{{"wrrl", wrrl}, {"source", "MemoryDB"}, {"status", 200}, {"message", "OK"}, {"data", data}}
+               .dump());
+}
+
+void RtStandIn::noWeatherAnswer(httplib::Response& response, const std::string& error) {
+    int wrrl = 0;
+    {
+        std::lock_guard lock(mutex_);
+        wrrl = options_.wrrlMs;
+    }
+    const nlohmann::json locWx{{"Info", ""},   {"Error", error}, {"SLP", -1},  {"WSPD", -1},  {"WDIR", -1},
+                               {"T", -1},      {"ST", -1},       {"SVis", -1}, {"SWSPD", -1}, {"SWDIR", -1},
+                               {"DZDT", -1},   {"LLCC", -1},     {"MLCC", -1}, {"HLCC", -1},  {"TPP", -1},
+                               {"PRR", -1},    {"CAPE", -1},     {"Profiles", ""}};
+    const nlohmann::json data{
+        {"ICAO", "UNKN"}, {"QNH", 1013}, {"METAR", "UNKN 000000"}, {"locWX", locWx}, {"AM", nlohmann::json::array()}};
+    answer(response, 200,
+           nlohmann::json{{"wrrl", wrrl}, {"source", "DiskDB"}, {"status", 200}, {"message", "OK"}, {"data", data}}
                .dump());
 }
 

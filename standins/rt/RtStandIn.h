@@ -24,7 +24,7 @@ namespace vorl::standin {
 // A misbehaviour of the stand-in on one endpoint: "auth", "deauth", "traffic" (live queries),
 // "buffered", "parked", "nearestmetar", "weather", or "*" for all of them.
 struct FaultRule {
-    enum class Kind { Status, InvalidJson, Html504, Empty, Slow, Drop };
+    enum class Kind { Status, InvalidJson, Html504, Empty, Slow, Drop, NoWeather };
     std::string endpoint = "*";
     Kind kind = Kind::Status;
     int status = 500;  // Kind::Status
@@ -34,7 +34,7 @@ struct FaultRule {
 };
 
 // Parses "endpoint,kind[,after=N][,times=N]" with kind one of status=NNN, invalid-json,
-// html-504, empty, slow=MS, drop. Throws std::invalid_argument for anything else.
+// html-504, empty, slow=MS, drop, no-weather. Throws std::invalid_argument for anything else.
 FaultRule gf_parseFaultRule(const std::string& text);
 
 struct StandInOptions {
@@ -65,8 +65,6 @@ public:
     int port() const { return port_; }
     std::string baseUrl() const;
     void stop();
-    // Blocks until stop() is called from another thread (the executable's main).
-    void wait();
 
     // Changed rate limits apply to the next answers.
     void setRateLimits(int rrlMs, int wrrlMs);
@@ -85,6 +83,8 @@ private:
         std::chrono::steady_clock::time_point lastUse;
         std::optional<std::chrono::steady_clock::time_point> lastTraffic;
         std::optional<std::chrono::steady_clock::time_point> lastWeather;
+        // When the model weather was last sent: within a minute only "TinyDelta" is.
+        std::optional<std::chrono::steady_clock::time_point> lastLocWx;
         // The limits the session was last told; a changed limit reaches it with the next answer.
         int promisedRrlMs = 2000;
         int promisedWrrlMs = 2000;
@@ -103,6 +103,8 @@ private:
     void purgeExpired();
     // Tells the session the current limit of `pace` with this answer; returns it.
     int promise(const httplib::Request& request, Pace pace);
+    // The service's answer when it has no weather: status 200, station "UNKN", QNH 1013.
+    void noWeatherAnswer(httplib::Response& response, const std::string& error);
 
     std::string authAnswer(const httplib::Request& request, httplib::Response& response);
     void trafficAnswer(const httplib::Request& request, httplib::Response& response, const std::string& endpoint);

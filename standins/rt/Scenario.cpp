@@ -20,6 +20,11 @@ std::string lf_join(const nlohmann::json& array, std::size_t from, std::size_t t
     return text;
 }
 
+// Scenarios may send coordinates as texts, as the service sometimes does.
+double lf_coordinate(const nlohmann::json& value) {
+    return value.is_string() ? std::stod(value.get<std::string>()) : value.get<double>();
+}
+
 } // namespace
 
 int WeatherStation::qnhAt(double t) const {
@@ -87,8 +92,9 @@ void Scenario::addSample(const std::string& hex, double t, const nlohmann::json&
 void Scenario::addParked(const std::string& hex, double ageSeconds, const nlohmann::json& record) {
     if (!record.is_array() || record.size() < 7)
         throw std::runtime_error(fmt::format("scenario parked {}: 7 elements expected", hex));
-    parked_.push_back(Parked{hex, ageSeconds, record[0].get<double>(), record[1].get<double>(), lf_join(record, 0, 5),
-                             lf_join(record, 6, record.size())});
+    const double stamp = record[5].is_number() ? record[5].get<double>() : 0.0;
+    parked_.push_back(Parked{hex, ageSeconds, lf_coordinate(record[0]), lf_coordinate(record[1]), lf_join(record, 0, 5),
+                             lf_join(record, 6, record.size()), stamp - std::floor(stamp)});
 }
 
 void Scenario::addWeather(const std::string& icao, double lat, double lon, double t, int qnh, const std::string& metar) {
@@ -128,9 +134,13 @@ std::size_t Scenario::appendParked(std::string& out, double epochNow, const Box&
     std::size_t count = 0;
     for (const auto& parked : parked_) {
         if (!box.contains(parked.lat, parked.lon)) continue;
-        // Parked time stamps are whole seconds.
-        out += fmt::format("\"{}\":[{},{:.0f}{}{}],", parked.hex, parked.head, std::floor(epochNow - parked.age),
-                           parked.tail.empty() ? "" : ",", parked.tail);
+        // Most parked time stamps are whole seconds; a scenario's fraction is kept, as the
+        // service sends some with one.
+        const double stamp = std::floor(epochNow - parked.age);
+        const std::string time = parked.fraction > 0.0 ? fmt::format("{:.2f}", stamp + parked.fraction)
+                                                       : fmt::format("{:.0f}", stamp);
+        out += fmt::format("\"{}\":[{},{}{}{}],", parked.hex, parked.head, time, parked.tail.empty() ? "" : ",",
+                           parked.tail);
         ++count;
     }
     return count;

@@ -75,6 +75,7 @@ private:
         double lon;
         std::string head; // elements 0..4
         std::string tail; // elements 6..
+        double fraction;  // of the time stamp, kept when served
     };
 
     std::vector<Track> tracks_;

@@ -1,4 +1,7 @@
 // vorl-rt-standin: a loopback stand-in for the RealTraffic v5 API, replaying a scenario file.
+#include <pthread.h>
+#include <signal.h>
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -11,10 +14,14 @@
 
 namespace {
 
-vorl::standin::RtStandIn* g_server = nullptr;
-
-void lf_onSignal(int) {
-    if (g_server != nullptr) g_server->stop();
+// SIGINT and SIGTERM are blocked in every thread and taken by main with sigwait: stopping the
+// server joins its thread, which no signal handler may do (it would deadlock against main).
+sigset_t lf_stopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
 }
 
 void lf_usage() {
@@ -61,18 +68,21 @@ int main(int argc, char** argv) {
             }
         }
         if (scenarioPath.empty() || options.extraRecordElements < 0) throw std::invalid_argument("--scenario missing");
+        // Blocked before the server starts its threads, which inherit the mask.
+        const sigset_t stopSignals = lf_stopSignals();
+        pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
         RtStandIn server(Scenario::load(scenarioPath), options);
-        g_server = &server;
-        std::signal(SIGINT, lf_onSignal);
-        std::signal(SIGTERM, lf_onSignal);
         const int bound = server.start(port);
         std::cout << fmt::format("RealTraffic stand-in listening on http://127.0.0.1:{}", bound) << std::endl;
         // What a trace check needs to line the replay up with the simulator's clock.
         std::cout << fmt::format("replay: scenario second {:.1f} is Unix time {:.3f}", options.startAtSeconds,
                                  std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count())
                   << std::endl;
-        server.wait();
-        g_server = nullptr;
+        int received = 0;
+        while (sigwait(&stopSignals, &received) != 0) {
+        }
+        std::cout << fmt::format("RealTraffic stand-in stopping on signal {}", received) << std::endl;
+        server.stop();
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "vorl-rt-standin: " << e.what() << "\n";

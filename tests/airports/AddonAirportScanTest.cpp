@@ -107,6 +107,23 @@ TEST_F(AddonAirportScanTest, NamesTheAirportByPathStemOrManifestAndSkipsFiltered
     EXPECT_NE(readFile(settings.scanLog).find("EHLE Demo Sceneries"), std::string::npos);
 }
 
+// A real package keeps its airport in a file of any name, and its AIRPORT.BGL may hold none.
+TEST_F(AddonAirportScanTest, TheAirportMayBeInAFileOfAnyName) {
+    auto eelde = gf_sampleAirport("EHGG", "Groningen Eelde", 53.12, 6.58, 10, 1, 0);
+    eelde.altitudeM = -1.0;
+    gf_writeScenery(install, {"Community/pub-groningen", "EHGG Groningen Eelde", "Pub", "Pub", "2.0.1",
+                              "scenery/polygon.bgl", {eelde}, {"scenery/AIRPORT.BGL"}});
+    const AirportScanResult result = gf_scanAirports(settings, db);
+    EXPECT_EQ(result.thirdparty, 1);
+    ASSERT_TRUE(generated("my_thirdparty", "EHGG"));
+    // Whichever file the walk meets first, the airport comes from polygon.bgl.
+    const std::string ehgg = readFile(folder / "airports/my_thirdparty/EHGG.xml");
+    EXPECT_NE(ehgg.find("polygon.bgl"), std::string::npos);
+    EXPECT_NE(ehgg.find("name=\"altitude\" value=\"-3\""), std::string::npos) << "below sea level";
+    EXPECT_NE(ehgg.find("id=\"A10L\""), std::string::npos) << "the name suffix is part of the id";
+    EXPECT_NE(ehgg.find("name=\"num_parkpos\" value=\"11\""), std::string::npos);
+}
+
 TEST_F(AddonAirportScanTest, LongFolderPathsAreSkippedAndEarlierFilesReplaced) {
     // Folders of 249 and 250 characters, each holding a scenery of its own.
     const std::string base = (install / "Community").string() + "/";

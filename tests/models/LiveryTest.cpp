@@ -323,3 +323,90 @@ TEST(LiveriesScanned, AnElementWithoutItsRequiredAttributesStopsTheStartUp) {
     Log::instance().close();
     EXPECT_NE(readFile(folder / "log.txt").find("does not contain a <liveries> section"), std::string::npos);
 }
+
+namespace {
+
+// Livery-only packages name their aircraft by a base container; written after real ones.
+class LiveryOnlyPackages : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Log::instance().open(folder / "log.txt");
+        settings.automatic = false;
+        settings.packagesPath = packages;
+        settings.result = folder / "LiveriesScanned.xml";
+        settings.problemsFolder = folder.path();
+        settings.version = "1.2.3";
+        // The simulator's own A320neo, in its Official folder.
+        writeFile(packages / "Official/OneStore/asobo-aircraft-a320-neo/SimObjects/Airplanes/Asobo_A320_NEO/aircraft.cfg",
+                  "[VERSION]\r\nmajor = 1\r\n\r\n[GENERAL]\r\nicao_type_designator = \"A20N\" ; type\r\n\r\n"
+                  "[FLTSIM.0]\r\ntitle = \"Airbus A320 Neo Asobo\"\r\n");
+    }
+    void TearDown() override { Log::instance().close(); }
+    std::string log() {
+        Log::instance().close();
+        const std::string text = readFile(folder / "log.txt");
+        Log::instance().open(folder / "log.txt");
+        return text;
+    }
+    static const LiveryData* find(const LiveryScanResult& r, const std::string& title) {
+        const auto it = std::find_if(r.liveries.begin(), r.liveries.end(), [&](const LiveryData& l) { return l.title == title; });
+        return it == r.liveries.end() ? nullptr : &*it;
+    }
+    void livery(const std::string& package, const std::string& aircraft, const std::string& base, const std::string& title) {
+        writeFile(packages / "Community" / package / "SimObjects/Airplanes" / aircraft / "aircraft.cfg",
+                  "[VERSION]\nmajor = 2\n\n[VARIATION]\nbase_container = \"" + base + "\"\n\n[FLTSIM.0]\ntitle = \"" + title +
+                      "\"\nicao_airline = \"KLM\"\natc_id = \"PH-XRA\"\n");
+    }
+
+    TempFolder folder;
+    fs::path packages = folder / "Packages";
+    LiveryScanSettings settings;
+};
+
+} // namespace
+
+TEST_F(LiveryOnlyPackages, TheTypeComesFromTheBaseContainer) {
+    livery("klm-a320", "Asobo_A320_KLM", "..\\Asobo_A320_NEO", "A320neo KLM");
+    // A base of the package's own, written in another case, itself a variation of the A320neo.
+    livery("klm-a320", "KLM_Cityhopper", "..\\klm_base", "A320neo KLM Cityhopper");
+    writeFile(packages / "Community/klm-a320/SimObjects/Airplanes/KLM_Base/aircraft.cfg",
+              "[Variation]\nbase_container=\"..\\Asobo_A320_NEO\"\n");
+    livery("klm-a320", "Asobo_A320_Missing", "..\\Asobo_A399", "A399 KLM");
+    settings.manualFolders[0] = (packages / "Community" / "klm-a320").string();
+    const LiveryScanResult r = gf_scanLiveries(settings, shippedDatabase());
+    ASSERT_NE(find(r, "A320neo KLM"), nullptr);
+    EXPECT_EQ(find(r, "A320neo KLM")->model, "A20N");
+    EXPECT_EQ(find(r, "A320neo KLM")->airline, "KLM");
+    ASSERT_NE(find(r, "A320neo KLM Cityhopper"), nullptr);
+    EXPECT_EQ(find(r, "A320neo KLM Cityhopper")->model, "A20N");
+    // A base nowhere to be found makes the file invalid.
+    EXPECT_EQ(find(r, "A399 KLM"), nullptr);
+    EXPECT_EQ(r.invalidFiles, 1u);
+    EXPECT_NE(log().find("base container '..\\Asobo_A399' of "), std::string::npos);
+    EXPECT_NE(readFile(folder / "InvalidAircraftCfgFiles.txt").find("Asobo_A320_Missing"), std::string::npos);
+}
+
+TEST_F(LiveryOnlyPackages, RealLiveryPackagesOfOthers) {
+    const fs::path real = fs::path(VORL_REAL_FIXTURES) / "aircraft_cfg";
+    const fs::path fdi = real / "fdi-esports_MSFS_FDI_LIVERY";
+    const fs::path dc3 = real / "dcheva_msfs_" / "dc3";
+    if (!fs::exists(fdi) || !fs::exists(dc3)) GTEST_SKIP() << "the real aircraft.cfg samples are not at hand";
+    // Installed as a user would: the packages in Community (copies in this test's own folder).
+    fs::create_directories(packages / "Community");
+    fs::copy(fdi, packages / "Community" / "fdi-livery", fs::copy_options::recursive);
+    fs::copy(dc3, packages / "Community" / "dc3-livery", fs::copy_options::recursive);
+    // The samples are read-only; the copies must go with the test's folder.
+    for (const auto& entry : fs::recursive_directory_iterator(packages / "Community"))
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    settings.manualFolders[0] = (packages / "Community" / "fdi-livery").string();
+    settings.manualFolders[1] = (packages / "Community" / "dc3-livery").string();
+    const LiveryScanResult r = gf_scanLiveries(settings, shippedDatabase());
+    // base_container "..\Asobo_A320_NEO": the simulator's A320neo in another package.
+    const LiveryData* fdiLivery = find(r, "Airbus A320 Neo FDI");
+    ASSERT_NE(fdiLivery, nullptr) << log();
+    EXPECT_EQ(fdiLivery->model, "A20N");
+    EXPECT_EQ(fdiLivery->registration, "HB-FDI");
+    // base_container "..\douglas-dc3" is not installed here: an invalid file, said so.
+    EXPECT_EQ(r.invalidFiles, 1u);
+    EXPECT_NE(log().find("base container '..\\douglas-dc3' of "), std::string::npos);
+}

@@ -269,5 +269,31 @@ TEST(RtParked, ParkedStatusesGiveTheirReactions) {
     }
 }
 
+// The service stamps some parked aircraft with fractions of a second and leaves callsigns out; a
+// fraction once cost the whole answer.
+TEST(RtParked, FractionalTimeStampsAndMissingCallsigns) {
+    standin::Scenario scenario = makeEhamScenario();
+    scenario.addParked("484c03", 600.0,
+                       nlohmann::json::array({52.3120, 4.7630, "EHAM_D8", "B738", "PH-BXB", 0.37, nullptr}));
+    scenario.addParked("484c04", 5400.0,
+                       nlohmann::json::array({"52.3125", "4.7640", "EHAM_D9", "A320", "null", 0.5, ""}));
+    LinkFixture f(LinkFixture::fastOptions(), std::move(scenario));
+    f.link->Authenticater();
+    f.link->startReaders();
+    ASSERT_TRUE(f.link->traffic().requestParkedTraffic({kEhamLat, kEhamLon}, 47, false));
+    const auto& parked = f.link->traffic().parkedRecords();
+    ASSERT_EQ(parked.size(), 4u);
+    EXPECT_EQ(parked[0].key, "484c03"); // youngest first
+    EXPECT_EQ(parked[0].callsign, "");
+    EXPECT_EQ(parked[0].registration, "PH-BXB");
+    EXPECT_EQ(parked[1].key, "484c01");
+    EXPECT_EQ(parked[2].key, "484c04");
+    EXPECT_EQ(parked[2].halfHourSlot, 3);
+    EXPECT_NEAR(parked[2].lat, 52.3125, 1e-9); // numbers sent as texts
+    EXPECT_EQ(parked[2].registration, "");
+    EXPECT_EQ(parked[2].standName, "EHAM_D9");
+    EXPECT_EQ(parked[3].key, "484c02");
+}
+
 } // namespace
 } // namespace vorl::test

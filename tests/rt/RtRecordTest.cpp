@@ -1,8 +1,13 @@
 // Parsing and filtering of live records, and the hand-off's play-out times.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <map>
+
 #include "RtTestSupport.h"
 #include "rt/HexId.h"
+#include "rt/RtJson.h"
 #include "rt/TrafficHandOff.h"
 
 namespace vorl::test {
@@ -226,6 +231,146 @@ TEST(RtTrafficBox, BoxFollowsTheUserAndTheRadius) {
     EXPECT_DOUBLE_EQ(reader.liveBox().top, box.top);
     reader.updateTrafficBox(20.0);
     EXPECT_GT(reader.liveBox().top, box.top);
+}
+
+// Real answers leave fields out as JSON null, the text "null" or "", and send some numbers as
+// texts; none of it may cost more than the field.
+TEST(RtRecords, NullsAndEmptyTextsInAnyFieldCostAtMostTheRecord) {
+    ReaderFixture f;
+    for (std::size_t i = 0; i < 48; ++i) {
+        for (const nlohmann::json& absent : {nlohmann::json(), nlohmann::json("null"), nlohmann::json("")}) {
+            SCOPED_TRACE(testing::Message() << "element " << i << " = " << absent.dump());
+            auto r = airborne();
+            r[i] = absent;
+            EXPECT_NO_THROW(f.parse(r));
+        }
+    }
+    auto r = airborne();
+    r[20] = nullptr; // no true airspeed: the default of the altitude
+    r[23] = nullptr; // no roll
+    r[25] = nullptr; // no heading
+    ASSERT_TRUE(f.parse(r));
+    EXPECT_DOUBLE_EQ(f.last().trueAirspeed, 250.0);
+    EXPECT_EQ(f.last().bankValid, 0);
+    EXPECT_EQ(f.last().headingValid, 0);
+}
+
+TEST(RtRecords, NullAndEmptyCallsignsLeaveTheRegistration) {
+    ReaderFixture f;
+    for (const nlohmann::json& callsign : {nlohmann::json(), nlohmann::json(""), nlohmann::json("null")}) {
+        auto r = airborne();
+        r[13] = callsign;
+        ASSERT_TRUE(f.parse(r)) << callsign.dump();
+        EXPECT_EQ(f.last().callsign, "");
+        EXPECT_EQ(f.last().registration, "PH-BXA");
+    }
+    auto r = airborne();
+    r[13] = nullptr;
+    r[9] = nullptr;
+    EXPECT_FALSE(f.parse(r)); // nothing names it
+}
+
+TEST(RtRecords, NumbersSentAsTextsAreNumbers) {
+    ReaderFixture f;
+    auto r = airborne();
+    r[1] = std::to_string(kEhamLat + 0.1);
+    r[2] = std::to_string(kEhamLon);
+    r[3] = "10";
+    r[4] = "10000";
+    r[5] = " 250.0";
+    r[10] = "1767225612.7";
+    r[15] = "-640";
+    r[20] = "280";
+    r[23] = "-3";
+    r[25] = "90";
+    ASSERT_TRUE(f.parse(r));
+    const TrafficRecord& t = f.last();
+    EXPECT_NEAR(t.lat, kEhamLat + 0.1, 1e-6);
+    EXPECT_DOUBLE_EQ(t.groundSpeed, 250.0);
+    EXPECT_NEAR(t.altitude, 10000.0 - 0.25 * 27.0, 1e-9);
+    EXPECT_EQ(t.dataTime, 1767225612);
+    EXPECT_DOUBLE_EQ(t.verticalRate, -640.0);
+    EXPECT_DOUBLE_EQ(t.trueAirspeed, 280.0);
+    EXPECT_EQ(t.bankValid, 1);
+    EXPECT_NEAR(t.bank, gf_degToRad(3.0), 1e-12);
+    EXPECT_EQ(t.headingValid, 1);
+    EXPECT_NEAR(t.trueHeading, kPi / 2, 1e-12);
+    // A text that is not a number is no number.
+    r = airborne();
+    r[20] = "fast";
+    r[23] = "12deg";
+    ASSERT_TRUE(f.parse(r));
+    EXPECT_DOUBLE_EQ(f.last().trueAirspeed, 250.0);
+    EXPECT_EQ(f.last().bankValid, 0);
+}
+
+// A live answer of the service near Duesseldorf: 18 aircraft with every kind of absent value.
+TEST(RtRealAnswers, LiveTrafficAnswerNearDuesseldorf) {
+    const auto file = realFixture("realtraffic_v5/TwinFan_LiveTraffic/746213911.74435_Traffic.json");
+    if (file.empty()) GTEST_SKIP() << "the real RealTraffic answers are not at hand";
+    nlohmann::json answer;
+    {
+        std::ifstream in(file);
+        ASSERT_TRUE(gf_parseJson(std::string(std::istreambuf_iterator<char>(in), {}), answer));
+    }
+    EXPECT_EQ(gf_jsonInt(answer, "status", 100), 200);
+    EXPECT_EQ(gf_jsonInt(answer, "rrl", 0), 2000);
+    ReaderFixture f;
+    constexpr double kEddlLat = 51.2895;
+    constexpr double kEddlLon = 6.7668;
+    f.reader.setUserPosition({kEddlLat, kEddlLon});
+    f.airport = AirportRef{kEddlLat, kEddlLon, 147.0};
+    f.settings.rangeNm = 40.0;
+    f.reader.refreshSettings();
+    nlohmann::json data = answer["data"];
+    const std::size_t members = data.size();
+    ASSERT_EQ(members, 18u);
+    std::size_t kept = 0;
+    ASSERT_NO_THROW(kept = f.reader.processLiveData(data));
+    std::map<std::uint32_t, TrafficRecord> byId;
+    for (const auto& record : f.reader.received()) byId[record.hexId] = record;
+    // On the ground away from EDDL: an A21N at another airport and three gliders on their field.
+    EXPECT_EQ(kept, 14u);
+    for (const std::uint32_t away : {0x4d2527u, 0xff0231u, 0xff19d5u, 0xff1c74u}) EXPECT_FALSE(byId.contains(away));
+    ASSERT_TRUE(byId.contains(0x896456));
+    const TrafficRecord& a388 = byId[0x896456];
+    EXPECT_EQ(a388.type, "A388");
+    EXPECT_EQ(a388.callsign, "UAE31V");
+    EXPECT_EQ(a388.origin.view(), "AMS");
+    EXPECT_EQ(a388.headingValid, 1); // "X_adsb_icao"
+    EXPECT_EQ(a388.bankValid, 1);
+    EXPECT_DOUBLE_EQ(a388.trueAirspeed, 470.0);
+    EXPECT_EQ(a388.dataTime, 1724517659);
+    // An MLAT light aircraft: JSON null in every optional number, "null" texts.
+    ASSERT_TRUE(byId.contains(0x3d37cd));
+    const TrafficRecord& cessna = byId[0x3d37cd];
+    EXPECT_EQ(cessna.hasOrigin, false);
+    EXPECT_EQ(cessna.headingValid, 0);
+    EXPECT_EQ(cessna.bankValid, 0);
+    EXPECT_DOUBLE_EQ(cessna.trueAirspeed, 180.0);
+    // Standing at EDDL: on the ground.
+    ASSERT_TRUE(byId.contains(0x4bb84d));
+    EXPECT_EQ(byId[0x4bb84d].airborne, 0);
+    EXPECT_DOUBLE_EQ(byId[0x4bb84d].altitude, 0.0);
+}
+
+TEST(RtJson, NumbersSentAsTextsAndWholeFloats) {
+    using nlohmann::json;
+    const json answer = json::parse(R"({"status":"200","rrl":2000.0,"wrrl":" 3000 ","bad":"2000ms","half":2.5,"none":null})");
+    EXPECT_EQ(gf_jsonInt(answer, "status", 100), 200);
+    EXPECT_EQ(gf_jsonInt(answer, "rrl", 0), 2000);
+    EXPECT_EQ(gf_jsonInt(answer, "wrrl", 0), 3000);
+    EXPECT_EQ(gf_jsonInt(answer, "bad", 7), 7);
+    EXPECT_EQ(gf_jsonInt(answer, "half", 7), 7);
+    EXPECT_EQ(gf_jsonInt(answer, "none", 7), 7);
+    EXPECT_EQ(gf_jsonInt(answer, "missing", 7), 7);
+    EXPECT_EQ(gf_jsonOptionalNumber(json("-11.7")), -11.7);
+    EXPECT_EQ(gf_jsonOptionalNumber(json("+5")), 5.0);
+    EXPECT_FALSE(gf_jsonOptionalNumber(json("null")));
+    EXPECT_FALSE(gf_jsonOptionalNumber(json("")));
+    EXPECT_FALSE(gf_jsonOptionalNumber(json("1e999")));
+    EXPECT_FALSE(gf_jsonOptionalNumber(json(true)));
+    EXPECT_DOUBLE_EQ(gf_jsonNumber(json("nan")), 0.0);
 }
 
 } // namespace

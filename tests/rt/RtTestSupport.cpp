@@ -51,7 +51,11 @@ RtHost HostRecorder::host() {
         errors.push_back(text);
     };
     h.setAuthenticated = [this](bool on) { authenticated.store(on); };
-    h.publishQnh = [this](int qnh) { lastQnh.store(qnh); };
+    h.publishQnh = [this](int qnh) {
+        std::lock_guard lock(mutex);
+        publishedQnhs.push_back(qnh);
+        lastQnh.store(qnh);
+    };
     return h;
 }
 
@@ -100,6 +104,11 @@ LinkFixture::~LinkFixture() {
     link->joinReaders();
     link.reset();
     server->stop();
+}
+
+std::filesystem::path realFixture(const std::string& relative) {
+    const std::filesystem::path path = std::filesystem::path(VORL_REAL_FIXTURES) / relative;
+    return std::filesystem::exists(path) ? path : std::filesystem::path();
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -34,6 +35,7 @@ struct HostRecorder {
     std::vector<std::string> errors;
     std::vector<std::string> statuses;
     std::atomic<int> lastQnh{0};
+    std::vector<int> publishedQnhs; // every QNH published, under `mutex`
     std::atomic<bool> authenticated{false};
     RtHost host();
     bool stopped();
@@ -53,6 +55,10 @@ struct LinkFixture {
     std::unique_ptr<standin::RtStandIn> server;
     std::unique_ptr<RtLink> link;
 };
+
+// A file of the shared real samples (answers and files written by others), or the empty path when
+// the samples are not at hand.
+std::filesystem::path realFixture(const std::string& relative);
 
 // Polls `condition` every 10 ms for at most `limit`; true when it became true.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::milliseconds(4000));

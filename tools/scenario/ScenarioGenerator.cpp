@@ -244,9 +244,12 @@ private:
             const StandSpot& spot = airport_.stands[*stand];
             const Identity id = fleet_.airliner(rng_, airport_.iata, true);
             const double age = std::round(rng_.uniform(600.0, 20.0 * 3600.0));
+            // As the service does, some time stamps carry a fraction and some callsigns are missing.
+            const json stamp = i % 3 == 1 ? json(0.37) : json(0);
+            const json callsign = i % 5 == 2 ? json() : i % 7 == 3 ? json("") : json(id.callsign);
             out_ << json{{"kind", "parked"}, {"hex", id.hex}, {"age", age},
                          {"rec", json::array({spot.position.lat, spot.position.lon, airport_.icao + "_" + spot.name,
-                                              id.type, id.registration, 0, id.callsign})}}
+                                              id.type, id.registration, stamp, callsign})}}
                         .dump()
                  << '\n';
             ++report_.parked;

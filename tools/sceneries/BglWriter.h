@@ -5,11 +5,13 @@
 
 namespace vorl::tools {
 
-// What our BGL writer puts into an airport record: enough of the simulator's scenery format
-// for the program's reader (reference point, name, helipads, taxiway parkings).
+// What our BGL writer puts into an airport record: the parts of a compiled MSFS airport that the
+// program's reader takes (reference point, name, helipads, taxiway parkings), laid out as the
+// simulator's compiler lays them out.
 struct BglHelipad {
     double lat = 0.0, lon = 0.0;
     float lengthM = 20.0f, widthM = 20.0f, headingDeg = 0.0f;
+    int type = 1; // 1 H, 2 square, 3 circle, 4 medical
 };
 
 struct BglParking {
@@ -19,6 +21,7 @@ struct BglParking {
     int airlines = 0; // airline codes that follow the parking
     float radiusM = 20.0f, headingDeg = 0.0f;
     double lat = 0.0, lon = 0.0;
+    int suffix = 0; // 0 none, 12 + letter: A..Z
 };
 
 struct BglAirport {
@@ -29,9 +32,14 @@ struct BglAirport {
     std::vector<BglParking> parkings;
 };
 
-// A whole BGL file with one airport section holding `airports` (one subsection each), after
-// an unrelated section so that the reader has to look for the airport one.
-std::vector<char> gf_bglFile(const std::vector<BglAirport>& airports);
-void gf_writeBglFile(const std::filesystem::path& file, const std::vector<BglAirport>& airports);
+// Prepar3D compiles the same sections with airport and parking records of its own.
+enum class BglSimulator { Msfs, Prepar3d };
+
+// A whole BGL file: a scenery-object section and a terrain section, each with one subsection of
+// data the reader must pass over, then (when `airports` is not empty) one airport section holding
+// the airports, one subsection each.
+std::vector<char> gf_bglFile(const std::vector<BglAirport>& airports, BglSimulator simulator = BglSimulator::Msfs);
+void gf_writeBglFile(const std::filesystem::path& file, const std::vector<BglAirport>& airports,
+                     BglSimulator simulator = BglSimulator::Msfs);
 
 } // namespace vorl::tools

@@ -32,6 +32,7 @@ Scenario smallScenario() {
     }
     s.addSample("484003", 0, record("484003", 52.31, 4.77)); // one sample only: stale after 15 s
     s.addParked("484004", 3600, json::array({52.31, 4.77, "EHAM_D7", "B772", "PH-BQA", 0, "KLM605"}));
+    s.addParked("484005", 600, json::array({52.32, 4.78, "EHAM_D8", "B738", "PH-BXB", 0.25, nullptr}));
     s.addWeather("EHAM", 52.3086, 4.7639, 0, 1009, "EHAM Q1009");
     s.addWeather("EHAM", 52.3086, 4.7639, 50, 1011, "EHAM Q1011");
     s.addWeather("EHRD", 51.9569, 4.4372, 0, 1015, "EHRD Q1015");
@@ -172,6 +173,11 @@ TEST(RtStandInTraffic, ParkedAircraftAndBadParameters) {
     const double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
     EXPECT_NEAR(p[5].get<double>(), now - 3600.0, 2.0);
     EXPECT_TRUE(p[5].is_number_integer() || p[5].get<double>() == std::floor(p[5].get<double>()));
+    // A scenario's fraction of a second is kept, as the service sends some.
+    const json& fractional = parked["data"]["484005"];
+    ASSERT_EQ(fractional.size(), 7u);
+    EXPECT_DOUBLE_EQ(fractional[5].get<double>() - std::floor(fractional[5].get<double>()), 0.25);
+    EXPECT_TRUE(fractional[6].is_null());
     EXPECT_EQ(f.post("/v5/traffic", "GUID=" + guid + "&top=52&bottom=53&left=4&right=5&querytype=locationtraffic")["status"], 400);
     EXPECT_EQ(f.post("/v5/traffic", "top=53&bottom=52&left=4&right=5&querytype=locationtraffic")["status"], 400);
     EXPECT_EQ(f.post("/v5/nothing", "GUID=" + guid)["status"], 404);
@@ -202,6 +208,38 @@ TEST(RtStandInWeather, NearestStationAndItsQnh) {
     EXPECT_EQ(unknown["data"]["ICAO"], "UNKN");
     // nearestmetar and weather share one limit
     EXPECT_EQ(f.post("/v5/nearestmetar", "GUID=" + guid + "&toffset=0&lat=52.0&lon=4.4")["status"], 406);
+}
+
+TEST(RtStandInWeather, NearestStationAloneIsAnObjectAndModelWeatherComesOnceAMinute) {
+    Fixture f;
+    const std::string guid = f.login();
+    const json nearest = f.post("/v5/nearestmetar", "GUID=" + guid + "&toffset=0&lat=52.0&lon=4.4");
+    ASSERT_EQ(nearest["status"], 200);
+    ASSERT_TRUE(nearest["data"].is_object());
+    EXPECT_EQ(nearest["data"]["ICAO"], "EHRD");
+    const std::string weatherQuery = "GUID=" + guid + "&querytype=locwx&toffset=0&lat=52.3&lon=4.76&alt=0&airports=EHAM";
+    pause(110);
+    const json first = f.post("/v5/weather", weatherQuery);
+    EXPECT_TRUE(first["data"]["locWX"].contains("SLP"));
+    pause(110);
+    const json again = f.post("/v5/weather", weatherQuery);
+    EXPECT_EQ(again["data"]["locWX"]["Info"], "TinyDelta");
+    EXPECT_EQ(again["data"]["QNH"], 1009); // the station's report still comes
+}
+
+TEST(RtStandInWeather, NoWeatherFaultSendsTheServicesPlaceholder) {
+    StandInOptions o = Fixture::options();
+    o.faults.push_back(gf_parseFaultRule("weather,no-weather,times=1"));
+    Fixture f(o);
+    const std::string guid = f.login();
+    const std::string weatherQuery = "GUID=" + guid + "&querytype=locwx&toffset=0&lat=52.3&lon=4.76&alt=0&airports=EHAM";
+    const json placeholder = f.post("/v5/weather", weatherQuery);
+    EXPECT_EQ(placeholder["status"], 200);
+    EXPECT_EQ(placeholder["data"]["ICAO"], "UNKN");
+    EXPECT_EQ(placeholder["data"]["QNH"], 1013);
+    EXPECT_EQ(placeholder["data"]["locWX"]["Error"], "File requested");
+    EXPECT_EQ(placeholder["data"]["locWX"]["SLP"], -1);
+    EXPECT_EQ(f.post("/v5/weather", weatherQuery)["data"]["ICAO"], "EHAM");
 }
 
 TEST(RtStandInFaults, RulesParseAndStrikeAsToldThenStop) {
