@@ -8,6 +8,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "app/Parameters.h"
@@ -254,4 +255,45 @@ TEST(WindowProgram, ScanSwitchedOnDuringAFlightWaitsForTheNextStart) {
     EXPECT_FALSE(gf_run().stopRequested());
     EXPECT_EQ(run.program.close(), 0);
     EXPECT_EQ(run.program.startUps(), 1u);
+}
+
+// The navigation lights of parked aircraft and the time shift reach the aircraft in the simulator.
+TEST(WindowProgram, NavLightsAndTimeShiftReachTheAircraft) {
+    ArchiveServer archive;
+    WindowProgram run(archive.setting());
+    ASSERT_TRUE(run.readyForCommands()) << run.program.log();
+    ASSERT_TRUE(run.program.waitFor([&] {
+        const std::string painted = run.painted();
+        return lf_figure(painted, "static:") >= 1 && lf_figure(painted, "live:") >= 2;
+    }, 60s)) << run.painted();
+    // Static aircraft are the program's objects that no live callsign names.
+    const auto statics = [&] {
+        const auto live = run.listEntries(control::kCallsignList);
+        std::vector<standin::StandInObject> found;
+        for (const auto& o : run.objects())
+            if (std::find(live.begin(), live.end(), o.tailNumber) == live.end()) found.push_back(o);
+        return found;
+    };
+    run.click(0x8006);
+    const auto navOn = static_cast<std::uint32_t>(gf_params().NAV_LIGHTS_WHILE_PARKED.value());
+    EXPECT_TRUE(run.program.waitFor([&] {
+        const auto found = statics();
+        return !found.empty() && std::all_of(found.begin(), found.end(), [&](const standin::StandInObject& o) {
+            const auto it = o.lastEvents.find("NAV_LIGHTS_SET");
+            return it != o.lastEvents.end() && it->second == navOn;
+        });
+    })) << "static aircraft switch their navigation lights";
+
+    std::vector<std::uint32_t> liveIds;
+    for (const auto& o : run.objects())
+        if (const auto live = run.listEntries(control::kCallsignList); std::find(live.begin(), live.end(), o.tailNumber) != live.end())
+            liveIds.push_back(o.id);
+    ASSERT_FALSE(liveIds.empty());
+    run.choose(0x805b, 1);
+    EXPECT_EQ(run.status(), "Time shifted 60 minutes");
+    // The traffic picture moved an hour back: the live aircraft of now leave.
+    EXPECT_TRUE(run.program.waitFor([&] {
+        return std::none_of(liveIds.begin(), liveIds.end(), [&](std::uint32_t id) { return run.sim().object(id).has_value(); });
+    })) << run.program.log();
+    EXPECT_EQ(run.program.close(), 0);
 }
