@@ -32,27 +32,9 @@ using vorl::test::readFile;
 using vorl::test::TempFolder;
 using vorl::test::writeFile;
 
-namespace {
-
-using vorl::test::WholeProgram;
+using vorl::test::ArchiveServer;
 using vorl::test::settingInFile;
-
-// The maker's download server holding the archived EHAM airport file.
-struct ArchiveServer {
-    ArchiveServer() {
-        fs::create_directories(folder / "MSFS" / "archive" / "stock");
-        fs::copy_file(fs::path(VORL_DATA_FOLDER) / "archive" / "stock" / "EHAM.xml",
-                      folder / "MSFS" / "archive" / "stock" / "EHAM.xml");
-        server.start();
-    }
-    std::string setting() const {
-        return "<parameter name=\"DOWNLOAD_SERVER_URL\" value=\"" + server.baseUrl() + "\"/>";
-    }
-    TempFolder folder;
-    standin::DownloadServerStandIn server{folder.path()};
-};
-
-} // namespace
+using vorl::test::WholeProgram;
 
 TEST(Lifecycle, ReaderErrorRestartsInProcessAfterItsDelayWithScansSwitchedOff) {
     WholeProgram run;

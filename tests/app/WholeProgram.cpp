@@ -16,6 +16,17 @@ using namespace std::chrono_literals;
 
 namespace vorl::test {
 
+ArchiveServer::ArchiveServer() {
+    fs::create_directories(folder / "MSFS" / "archive" / "stock");
+    fs::copy_file(fs::path(VORL_DATA_FOLDER) / "archive" / "stock" / "EHAM.xml",
+                  folder / "MSFS" / "archive" / "stock" / "EHAM.xml");
+    server.start();
+}
+
+std::string ArchiveServer::setting() const {
+    return "<parameter name=\"DOWNLOAD_SERVER_URL\" value=\"" + server.baseUrl() + "\"/>";
+}
+
 std::string settingInFile(const fs::path& file, const std::string& key) {
     pugi::xml_document doc;
     if (!doc.load_file(file.c_str())) return "<unreadable>";

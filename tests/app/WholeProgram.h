@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/ProcessEntry.h"
+#include "standins/download/DownloadServerStandIn.h"
 #include "tests/app/ProgramStandIns.h"
 #include "tests/support/ReferenceData.h"
 #include "tests/support/TempFolder.h"
@@ -17,6 +18,16 @@ class HeadlessFrontEnd;
 }
 
 namespace vorl::test {
+
+// The maker's download server holding the archived EHAM airport file.
+struct ArchiveServer {
+    ArchiveServer();
+    // The setting that points the program at it.
+    std::string setting() const;
+
+    TempFolder folder;
+    standin::DownloadServerStandIn server{folder.path()};
+};
 
 // The value of `key` in a settings file, "<absent>" or "<unreadable>" otherwise.
 std::string settingInFile(const std::filesystem::path& file, const std::string& key);

@@ -26,19 +26,9 @@ namespace {
 
 ModelDatabase& shippedDatabase() { return vorl::test::shippedDatabase(std::filesystem::path(VORL_DATA_FOLDER) / "dbase.xml"); }
 
-class Installation : public ::testing::Test {
+// A livery scan into a folder of its own, which also holds the log.
+class ScanFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Log::instance().open(folder / "log.txt");
-        fs::create_directories(folder / "Packages" / "Official");
-        summary = tools::gf_writeAiPackages({VORL_FLEET_FILE, folder / "Packages" / "Community", 1});
-        settings.selector = gf_parsePackageSelector("AIG, FSLTL, JF, MTL");
-        settings.packagesPath = folder / "Packages";
-        settings.result = folder / "LiveriesScanned.xml";
-        settings.problemsFolder = folder.path();
-        settings.version = "1.2.3";
-        settings.status = [this](const std::string& text) { statuses.push_back(text); };
-    }
     void TearDown() override { Log::instance().close(); }
     std::string log() {
         Log::instance().close();
@@ -52,6 +42,22 @@ protected:
     }
 
     TempFolder folder;
+};
+
+class Installation : public ScanFolder {
+protected:
+    void SetUp() override {
+        Log::instance().open(folder / "log.txt");
+        fs::create_directories(folder / "Packages" / "Official");
+        summary = tools::gf_writeAiPackages({VORL_FLEET_FILE, folder / "Packages" / "Community", 1});
+        settings.selector = gf_parsePackageSelector("AIG, FSLTL, JF, MTL");
+        settings.packagesPath = folder / "Packages";
+        settings.result = folder / "LiveriesScanned.xml";
+        settings.problemsFolder = folder.path();
+        settings.version = "1.2.3";
+        settings.status = [this](const std::string& text) { statuses.push_back(text); };
+    }
+
     tools::AiPackagesSummary summary;
     LiveryScanSettings settings;
     std::vector<std::string> statuses;
@@ -327,7 +333,7 @@ TEST(LiveriesScanned, AnElementWithoutItsRequiredAttributesStopsTheStartUp) {
 namespace {
 
 // Livery-only packages name their aircraft by a base container; written after real ones.
-class LiveryOnlyPackages : public ::testing::Test {
+class LiveryOnlyPackages : public ScanFolder {
 protected:
     void SetUp() override {
         Log::instance().open(folder / "log.txt");
@@ -341,24 +347,12 @@ protected:
                   "[VERSION]\r\nmajor = 1\r\n\r\n[GENERAL]\r\nicao_type_designator = \"A20N\" ; type\r\n\r\n"
                   "[FLTSIM.0]\r\ntitle = \"Airbus A320 Neo Asobo\"\r\n");
     }
-    void TearDown() override { Log::instance().close(); }
-    std::string log() {
-        Log::instance().close();
-        const std::string text = readFile(folder / "log.txt");
-        Log::instance().open(folder / "log.txt");
-        return text;
-    }
-    static const LiveryData* find(const LiveryScanResult& r, const std::string& title) {
-        const auto it = std::find_if(r.liveries.begin(), r.liveries.end(), [&](const LiveryData& l) { return l.title == title; });
-        return it == r.liveries.end() ? nullptr : &*it;
-    }
     void livery(const std::string& package, const std::string& aircraft, const std::string& base, const std::string& title) {
         writeFile(packages / "Community" / package / "SimObjects/Airplanes" / aircraft / "aircraft.cfg",
                   "[VERSION]\nmajor = 2\n\n[VARIATION]\nbase_container = \"" + base + "\"\n\n[FLTSIM.0]\ntitle = \"" + title +
                       "\"\nicao_airline = \"KLM\"\natc_id = \"PH-XRA\"\n");
     }
 
-    TempFolder folder;
     fs::path packages = folder / "Packages";
     LiveryScanSettings settings;
 };

@@ -16,7 +16,6 @@
 #include "app/StatusBoard.h"
 #include "app/WindowLayout.h"
 #include "sim/SimSession.h"
-#include "standins/download/DownloadServerStandIn.h"
 #include "standins/sim/SimStandIn.h"
 #include "tests/app/WholeProgram.h"
 #include "ui/MainWindow.h"
@@ -25,24 +24,11 @@
 namespace fs = std::filesystem;
 using namespace vorl;
 using namespace std::chrono_literals;
+using vorl::test::ArchiveServer;
 using vorl::test::settingInFile;
-using vorl::test::TempFolder;
 using vorl::test::WholeProgram;
 
 namespace {
-
-// The maker's download server holding the archived EHAM airport file.
-struct ArchiveServer {
-    ArchiveServer() {
-        fs::create_directories(folder / "MSFS" / "archive" / "stock");
-        fs::copy_file(fs::path(VORL_DATA_FOLDER) / "archive" / "stock" / "EHAM.xml",
-                      folder / "MSFS" / "archive" / "stock" / "EHAM.xml");
-        server.start();
-    }
-    std::string setting() const { return "<parameter name=\"DOWNLOAD_SERVER_URL\" value=\"" + server.baseUrl() + "\"/>"; }
-    TempFolder folder;
-    standin::DownloadServerStandIn server{folder.path()};
-};
 
 // The program with its window; the test thread works the window through the window's own thread.
 class WindowProgram {
