@@ -73,6 +73,8 @@ struct AirportState {
     int rtTrafficWeeks = 0;
     bool handmade = false;
     int updates = 0; // static parking updates since the file was read
+    // Where its learned file was looked for when it was read; it is saved to the same place.
+    std::string learnedPath;
     ParkingSettings settings;
     std::vector<Stand> stands;
 };

@@ -101,6 +101,7 @@ std::string gf_readApf(const std::string& path, AirportState& state) {
         if (context.currentSettings) state.settings = context.currentSettings();
 
         const fs::path learned = gf_learnedPath(path, state.publisher);
+        state.learnedPath = learned.generic_string();
         std::error_code ec;
         if (fs::exists(context.resolve(learned), ec)) {
             lf_readLearned(learned, state);

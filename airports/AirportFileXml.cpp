@@ -27,7 +27,9 @@ void lf_addParameter(pugi::xml_node parameters, const char* name, const std::str
     node.append_attribute("value") = value.c_str();
 }
 
-const char* lf_bool(bool value) { return value ? "true" : "false"; }
+const char* lf_bool(bool value) {
+    return value ? "true" : "false";
+}
 
 void lf_writeShape(pugi::xml_node node, const Stand& stand) {
     node.append_attribute("latitude") = fmt::format("{:.6f}", stand.latitude).c_str();
@@ -44,22 +46,23 @@ void lf_writeShape(pugi::xml_node node, const Stand& stand) {
 void lf_writeOptions(pugi::xml_node node, const Stand& stand) {
     ModelDatabase& db = gf_airportFilesContext().modelDatabase();
     for (const StandOption& option : stand.options) {
-        const std::string hours = gf_bitset2hours(option.hours);
         const std::string callsign =
             option.callsignExtra.empty() ? option.callsign : option.callsign + ":" + option.callsignExtra;
-        if (hours.empty()) {
-            logLine("bit set problem: {} {} {}", option.registration, callsign, hours);
-            continue;
+        const std::vector<std::string> ranges = gf_bitset2hourRanges(option.hours);
+        if (ranges.empty()) logLine("bit set problem: {} {} {}", option.registration, callsign, "");
+        // An option seen at separate times of the day is written once per range: the file holds
+        // one range an option, and dropping the others would lose what was learned.
+        for (const std::string& hours : ranges) {
+            auto opt = node.append_child("opt");
+            opt.append_attribute("reg") = option.registration.c_str();
+            opt.append_attribute("airl") = db.airlineOf(option.airline).c_str();
+            opt.append_attribute("type") = db.typeOf(option.type).c_str();
+            if (!option.real) opt.append_attribute("soft") = "true";
+            opt.append_attribute("day") = option.day;
+            opt.append_attribute("hh") = hours.c_str();
+            opt.append_attribute("cs") = callsign.c_str();
+            if (option.cpl) opt.append_attribute("cpl") = "true";
         }
-        auto opt = node.append_child("opt");
-        opt.append_attribute("reg") = option.registration.c_str();
-        opt.append_attribute("airl") = db.airlineOf(option.airline).c_str();
-        opt.append_attribute("type") = db.typeOf(option.type).c_str();
-        if (!option.real) opt.append_attribute("soft") = "true";
-        opt.append_attribute("day") = option.day;
-        opt.append_attribute("hh") = hours.c_str();
-        opt.append_attribute("cs") = callsign.c_str();
-        if (option.cpl) opt.append_attribute("cpl") = "true";
     }
 }
 
@@ -76,30 +79,47 @@ void lf_writeSettings(pugi::xml_node parameters, const ParkingSettings& s) {
 
 } // namespace
 
-int gf_maxFitFromHours(double hours) { return static_cast<int>(std::lround(2.0 * hours)) - 1; }
-bool gf_isCargoParkingType(int type) { return type == 5 || type == 6; }
+int gf_maxFitFromHours(double hours) {
+    return static_cast<int>(std::lround(2.0 * hours)) - 1;
+}
+bool gf_isCargoParkingType(int type) {
+    return type == 5 || type == 6;
+}
 
 bool gf_parkingTypeAccepts(int type, int category) {
     switch (type) {
     case 1:
-    case 2: return category == 0;
-    case 3: return category == 0 || category == 1 || category == 4;
+    case 2:
+        return category == 0;
+    case 3:
+        return category == 0 || category == 1 || category == 4;
     case 4:
-    case 8: return category == 1 || category == 2;
+    case 8:
+        return category == 1 || category == 2;
     case 5:
     case 6:
-    case 15: return category == 2 || category == 3;
-    case 7: return category == 4;
-    case 9: return category == 2;
-    case 10: return category == 3;
-    case 11: return category == 0 || category == 5;
-    case 12: return true;
-    case 14: return category == 0 || category == 4;
-    default: return false;
+    case 15:
+        return category == 2 || category == 3;
+    case 7:
+        return category == 4;
+    case 9:
+        return category == 2;
+    case 10:
+        return category == 3;
+    case 11:
+        return category == 0 || category == 5;
+    case 12:
+        return true;
+    case 14:
+        return category == 0 || category == 4;
+    default:
+        return false;
     }
 }
 
-bool gf_isRampParkingType(int type) { return (type >= 1 && type <= 4) || type == 14; }
+bool gf_isRampParkingType(int type) {
+    return (type >= 1 && type <= 4) || type == 14;
+}
 
 AirportHeader gf_readAirportHeader(const pugi::xml_node& root) {
     AirportHeader header;
@@ -157,10 +177,14 @@ std::vector<Stand> gf_readStands(const pugi::xml_node& root, std::int32_t source
     for (auto parkpos : root.child("parkpositions").children("parkpos")) {
         ++count;
         const auto id = parkpos.attribute("id");
-        if (!id) throw UserErrorException(93, fmt::format("Parking position #{} has no '{}' attribute.", count, "id"));
+        if (!id)
+            throw UserErrorException(93,
+                                     fmt::format("Parking position #{} has no '{}' attribute.", count, "id"));
         const std::string name = lf_trimmed(id.as_string());
-        if (name.empty()) throw UserErrorException(93, fmt::format("Stand #{} has empty '{}' attribute.", count, "id"));
-        if (!seen.insert(name).second) throw UserErrorException(94, fmt::format("Stand '{}' appears more than once.", name));
+        if (name.empty())
+            throw UserErrorException(93, fmt::format("Stand #{} has empty '{}' attribute.", count, "id"));
+        if (!seen.insert(name).second)
+            throw UserErrorException(94, fmt::format("Stand '{}' appears more than once.", name));
         Stand stand;
         stand.id = name;
         gf_readStandShape(parkpos, stand);
@@ -179,11 +203,26 @@ std::string gf_bitset2hours(const HalfHourSet& hours) {
     int first = -1, last = -1;
     for (int i = 0; i < 48; ++i) {
         if (!hours.test(static_cast<std::size_t>(i))) continue;
-        if (first < 0) first = i;
-        else if (last != i - 1) return {}; // a gap: the file's one range cannot hold it
+        if (first < 0)
+            first = i;
+        else if (last != i - 1)
+            return {}; // a gap: the file's one range cannot hold it
         last = i;
     }
     return first == last ? std::to_string(first) : fmt::format("{}:{}", first, last);
+}
+
+std::vector<std::string> gf_bitset2hourRanges(const HalfHourSet& hours) {
+    std::vector<std::string> ranges;
+    for (int i = 0; i < 48; ++i) {
+        if (!hours.test(static_cast<std::size_t>(i))) continue;
+        int last = i;
+        while (last + 1 < 48 && hours.test(static_cast<std::size_t>(last + 1)))
+            ++last;
+        ranges.push_back(last == i ? std::to_string(i) : fmt::format("{}:{}", i, last));
+        i = last;
+    }
+    return ranges;
 }
 
 bool gf_writeAirportFile(const AirportState& state, const std::filesystem::path& path, AirportFileKind kind,
@@ -197,15 +236,20 @@ bool gf_writeAirportFile(const AirportState& state, const std::filesystem::path&
     lf_addParameter(parameters, "publisher", state.publisher);
     if (state.publisher != "stock") lf_addParameter(parameters, "version", state.version);
     if (state.handmade) lf_addParameter(parameters, "handmade", "true");
-    if (!learned || state.handmade) lf_addParameter(parameters, "altitude", std::to_string(state.elevationFeet));
+    if (!learned || state.handmade)
+        lf_addParameter(parameters, "altitude", std::to_string(state.elevationFeet));
     if (!learned) lf_addParameter(parameters, "num_parkpos", std::to_string(state.stands.size()));
     if (state.publisher != "stock") lf_addParameter(parameters, "Facilities", lf_bool(state.facilities));
-    if (state.handmade && state.qfReal >= 0) lf_addParameter(parameters, "Qf_real", std::to_string(state.qfReal));
-    if (state.handmade && state.qfSoft >= 0) lf_addParameter(parameters, "Qf_soft", std::to_string(state.qfSoft));
+    if (state.handmade && state.qfReal >= 0)
+        lf_addParameter(parameters, "Qf_real", std::to_string(state.qfReal));
+    if (state.handmade && state.qfSoft >= 0)
+        lf_addParameter(parameters, "Qf_soft", std::to_string(state.qfSoft));
     if (!learned && !state.bglPath.empty()) lf_addParameter(parameters, "BGLpath", state.bglPath);
-    if (!learned && !state.manufacturer.empty()) lf_addParameter(parameters, "manufacturer", state.manufacturer);
+    if (!learned && !state.manufacturer.empty())
+        lf_addParameter(parameters, "manufacturer", state.manufacturer);
     if (!learned && !state.creator.empty()) lf_addParameter(parameters, "creator", state.creator);
-    if (state.rtTrafficWeeks > 0) lf_addParameter(parameters, "RT_traffic_week", std::to_string(state.rtTrafficWeeks));
+    if (state.rtTrafficWeeks > 0)
+        lf_addParameter(parameters, "RT_traffic_week", std::to_string(state.rtTrafficWeeks));
     if (learned) lf_writeSettings(parameters, state.settings);
 
     auto positions = root.append_child("parkpositions");

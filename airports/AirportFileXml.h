@@ -37,5 +37,7 @@ bool gf_writeAirportFile(const AirportState& state, const std::filesystem::path&
 
 // "h" for one half-hour, "a:b" for a run of them; empty for an empty or broken-up set.
 std::string gf_bitset2hours(const HalfHourSet& hours);
+// The set as the texts of its contiguous ranges, earliest first ("3", "10:12").
+std::vector<std::string> gf_bitset2hourRanges(const HalfHourSet& hours);
 
 } // namespace vorl

@@ -1,6 +1,7 @@
 #include "airports/LearnedFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <system_error>
 
 #include <fmt/format.h>
@@ -8,6 +9,7 @@
 
 #include "airports/AirportFileXml.h"
 #include "airports/AirportFilesContext.h"
+#include "common/Generations.h"
 #include "common/Log.h"
 #include "common/Version.h"
 #include "models/ModelDatabase.h"
@@ -139,7 +141,12 @@ void lf_overlayStand(const pugi::xml_node& parkpos, AirportState& state, bool ke
 fs::path gf_learnedPath(const std::string& airportFilePath, const std::string& publisher) {
     std::string path = airportFilePath;
     std::replace(path.begin(), path.end(), '\\', '/');
-    const fs::path file = fs::path(path).filename();
+    // An archived file carries its package version behind the code ("EHLE120.xml"); what is
+    // learned belongs to the airport, whatever version of its file comes next.
+    std::string stem = fs::path(path).stem().string();
+    if (stem.size() > 4 && std::all_of(stem.begin() + 4, stem.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))
+        stem.resize(4);
+    const fs::path file = stem + fs::path(path).extension().string();
     const fs::path learned = "airports/learned";
     const auto under = [&](std::string_view folder) { return path.find(folder) != std::string::npos; };
     if (under("archive/stock/") || under("airports/stock/")) return learned / "stock" / file;
@@ -193,12 +200,22 @@ void lf_readLearned(const fs::path& learnedFile, AirportState& state) {
 
 bool gf_saveLearned(const AirportState& state) {
     const auto& context = gf_airportFilesContext();
-    const fs::path relative = lf_learnedFolderFor(state.publisher) / (state.icao + ".xml");
+    const fs::path relative =
+        state.learnedPath.empty() ? lf_learnedFolderFor(state.publisher) / (state.icao + ".xml") : fs::path(state.learnedPath);
+    // Nothing was read (a failed download): an empty file would only hide what an earlier
+    // visit learned.
+    if (state.stands.empty()) {
+        logLine("learned '{}' not saved: no stands", relative.generic_string());
+        return false;
+    }
     const fs::path target = context.resolve(relative);
     std::error_code ec;
     fs::create_directories(target.parent_path(), ec);
+    gf_saveUpto3GenerationsOf(target);
     AirportState learned = state;
     learned.version = kLearnedFileVersion;
+    // The parking settings in force now, as the user may have changed them during the visit.
+    if (context.currentSettings) learned.settings = context.currentSettings();
     std::string error;
     if (!gf_writeAirportFile(learned, target, AirportFileKind::LearnedFile, &error)) {
         logLine("{} saving '{}' did not succeed", error.empty() ? "gf_saveLearned" : error, relative.generic_string());

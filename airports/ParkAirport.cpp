@@ -159,9 +159,9 @@ void ParkAirport::placeNextStatic() {
     if (position.callsign.empty()) logLine("{} callsign is empty..", position.registration);
     runningNumber_ = (runningNumber_ + 1) % kRunningNumbers;
     const std::uint32_t aircraftId = runningNumber_ == 0 ? kRunningNumbers : runningNumber_;
+    if (hooks_.createStatic && !hooks_.createStatic(position, stand, aircraftId)) return;
     standing_.push_back({{position.callsign, position.registration, position.stand, position.kind}, aircraftId, 0});
     ++placedCount_;
-    if (hooks_.createStatic) hooks_.createStatic(position, stand, aircraftId);
 }
 
 void ParkAirport::adjust(bool flush) {
@@ -193,7 +193,7 @@ void ParkAirport::maxParkCheck(bool aboutToPark, const std::function<void()>& re
     const auto live = hooks_.liveAircraft ? hooks_.liveAircraft() : std::vector<LiveAtAirport>{};
     int parked = static_cast<int>(std::count_if(live.begin(), live.end(), [](const auto& a) { return a.parked; }));
     parked += aboutToPark ? 1 : 0;
-    if (parked > wanted && removeOneLiveParked) {
+    if (!settings.initialLoadOnly && parked > wanted && removeOneLiveParked) {
         removeOneLiveParked();
         --parked;
     }
@@ -206,8 +206,14 @@ void ParkAirport::maxParkCheck(bool aboutToPark, const std::function<void()>& re
 }
 
 void ParkAirport::onStaticCreated(std::uint32_t aircraftId, std::uint32_t objectId) {
-    for (Standing& s : standing_)
-        if (s.aircraftId == aircraftId) s.objectId = objectId;
+    for (Standing& s : standing_) {
+        if (s.aircraftId != aircraftId || s.objectId != 0) continue;
+        s.objectId = objectId;
+        return;
+    }
+    // Its stand was given up while the creation was on its way: it must not stay as a ghost.
+    logLine("static aircraft {} (object {}) is no longer wanted, removed", aircraftId, objectId);
+    if (hooks_.removeStatic) hooks_.removeStatic(objectId, aircraftId);
 }
 
 void ParkAirport::onObjectRemoved(std::uint32_t objectId) {

@@ -35,8 +35,10 @@ struct ParkingHooks {
     std::function<PlannerWorld(const NearAirport& airport)> world;
     // For placing: only the live aircraft, at once.
     std::function<std::vector<LiveAtAirport>()> liveAircraft;
-    // Creates a static aircraft at a stand under `aircraftId` (1 to 10000).
-    std::function<void(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId)> createStatic;
+    // Creates a static aircraft at a stand under `aircraftId` (1 to 10000); false when it cannot
+    // be created (no livery fits), so that the stand stays free.
+    std::function<bool(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId)> createStatic;
+    // `objectId` 0: the creation has not been answered yet and must never show up.
     std::function<void(std::uint32_t objectId, std::uint32_t aircraftId)> removeStatic;
     std::function<void(const std::string& text)> status;
     std::function<ParkingClock()> clock;
@@ -61,6 +63,7 @@ public:
     // Keeps live parked plus static aircraft at or below the wanted count.
     void maxParkCheck(bool aboutToPark, const std::function<void()>& removeOneLiveParked);
 
+    // A creation answered for an aircraft that has gone meanwhile is removed at once.
     void onStaticCreated(std::uint32_t aircraftId, std::uint32_t objectId);
     void onObjectRemoved(std::uint32_t objectId);
     // The simulator could not create it: the stand is free again.

@@ -56,6 +56,7 @@ struct PlannerSettings {
     bool parkSoft = false;
     bool rtParkTrafficOnly = false;
     bool helicopterStands = true;
+    bool initialLoadOnly = false;
 };
 
 // What the planner reads of the rest of the program for one plan or adjustment.

@@ -218,6 +218,7 @@ void lf_closingDown(std::unique_ptr<ProgramRun>& program) {
     if (program) program->writeSummaries();
     gf_program().runSlot.detach();
     program.reset();
+    gf_program().frontEnd->refreshControls();
 
     if (gf_isRestartReason(reason) && !run.windowClosed()) {
         run.setRestartPending(true);

@@ -236,6 +236,8 @@ std::optional<std::string> LiveTrafficLink::objectIdText(const std::string& call
 void LiveTrafficLink::closeDown() {
     logLine("{} live aircraft created, {} removed", live_->createdCount(), live_->removedCount());
     snapshot_.publish({});
+    activeCount_.store(0);
+    parkedCount_.store(0);
 }
 
 } // namespace vorl

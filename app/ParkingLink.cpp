@@ -89,7 +89,11 @@ ParkingLink::ParkingLink(const ProgramServices& services, const LiveSnapshot& li
     worker_.start();
 }
 
-ParkingLink::~ParkingLink() { worker_.stop(); }
+ParkingLink::~ParkingLink() {
+    worker_.stop();
+    // The airport files outlive the run; they must not ask a parking that is gone.
+    gf_airportFilesContext().currentSettings = nullptr;
+}
 
 PlannerSettings ParkingLink::plannerSettings() const {
     const Parameters& p = services_.params;
@@ -102,6 +106,7 @@ PlannerSettings ParkingLink::plannerSettings() const {
     s.parkSoft = p.PARK_SOFT.value();
     s.rtParkTrafficOnly = p.RT_PARKTRAFFIC_ONLY.value();
     s.helicopterStands = p.HELICOPTERS.value();
+    s.initialLoadOnly = p.INITIAL_LOAD_ONLY.value();
     return s;
 }
 
@@ -164,11 +169,11 @@ PlannerWorld ParkingLink::world(const NearAirport& airport) {
     return world;
 }
 
-void ParkingLink::createStatic(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId) {
+bool ParkingLink::createStatic(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId) {
     const auto title = liveries_.matchStatic(position.airline, position.type, position.registration);
     if (!title) {
         logLine("{:8}: no livery for static {} {}", stand.id, position.callsign, position.registration);
-        return;
+        return false;
     }
     CreateRequest request;
     request.initPosition.Latitude = stand.latitude;
@@ -179,7 +184,9 @@ void ParkingLink::createStatic(const PlannedPosition& position, const Stand& sta
     request.callsign = position.callsign.empty() ? position.registration : position.callsign;
     request.liveryTitle = *title;
     request.aircraftId = aircraftId;
+    created_[aircraftId] = {fmt::format("{:8}: static {}", stand.id, request.callsign), *title};
     services_.outbox.queueStaticCreation(std::move(request));
+    return true;
 }
 
 ParkingHooks ParkingLink::hooks() {
@@ -201,12 +208,11 @@ ParkingHooks ParkingLink::hooks() {
     hooks.world = [this](const NearAirport& airport) { return world(airport); };
     hooks.liveAircraft = [this] { return live_.aircraft(); };
     hooks.createStatic = [this](const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId) {
-        createStatic(position, stand, aircraftId);
+        return createStatic(position, stand, aircraftId);
     };
     hooks.removeStatic = [this](std::uint32_t objectId, std::uint32_t aircraftId) {
-        if (objectId == 0) return (void)aircraftId;
         std::lock_guard lock(messagesMutex_);
-        removals_.push_back(objectId);
+        removals_.push_back({objectId, aircraftId});
     };
     hooks.status = [this](const std::string& text) { services_.status.setStatus(text, true); };
     hooks.clock = [] { return gf_parkingClock(std::time(nullptr)); };
@@ -215,12 +221,17 @@ ParkingHooks ParkingLink::hooks() {
 }
 
 void ParkingLink::sendRemovals() {
-    std::vector<std::uint32_t> removals;
+    std::vector<Removal> removals;
     {
         std::lock_guard lock(messagesMutex_);
         removals.swap(removals_);
     }
-    for (const std::uint32_t objectId : removals) services_.outbox.queueRemoval(objectId);
+    for (const Removal& r : removals) {
+        // A creation still waiting in the outbox is taken back; one already sent is removed
+        // when its object id arrives.
+        if (r.objectId != 0) services_.outbox.queueRemoval(r.objectId);
+        else services_.outbox.withdrawQueuedStaticCreation(r.aircraftId);
+    }
 }
 
 void ParkingLink::applyMessages() {
@@ -230,9 +241,16 @@ void ParkingLink::applyMessages() {
         pending.swap(messages_);
     }
     for (const SimMessage& m : pending) {
-        if (m.kind == SimMessageKind::StaticCreated) park_.onStaticCreated(m.aircraftId, m.objectId);
-        else if (m.kind == SimMessageKind::ObjectRemoved) park_.onObjectRemoved(m.objectId);
-        else if (m.kind == SimMessageKind::CreateFailed) park_.onCreateFailed(m.aircraftId);
+        if (m.kind == SimMessageKind::StaticCreated) {
+            park_.onStaticCreated(m.aircraftId, m.objectId);
+        } else if (m.kind == SimMessageKind::ObjectRemoved) {
+            park_.onObjectRemoved(m.objectId);
+        } else if (m.kind == SimMessageKind::CreateFailed) {
+            park_.onCreateFailed(m.aircraftId);
+            // A refused livery counts like a live one's and is not picked again.
+            if (const auto it = created_.find(m.aircraftId); it != created_.end())
+                liveries_.liveryFailed(it->second.label, it->second.title);
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -95,7 +96,7 @@ private:
     ParkingSettings parkingSettings() const;
     void applyAirportSettings(const ParkingSettings& s);
     PlannerWorld world(const NearAirport& airport);
-    void createStatic(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId);
+    bool createStatic(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId);
     ParkingHooks hooks();
     void applyMessages();
     void publish();
@@ -118,7 +119,18 @@ private:
     std::mutex messagesMutex_;
     std::vector<SimMessage> messages_;
     std::string userStandToReserve_;
-    std::vector<std::uint32_t> removals_;
+    // Objects to remove, and static aircraft whose creation must be withdrawn (object id 0).
+    struct Removal {
+        std::uint32_t objectId = 0;
+        std::uint32_t aircraftId = 0;
+    };
+    std::vector<Removal> removals_;
+    // The livery each static aircraft was created with, for the simulator's refusals.
+    struct Created {
+        std::string label;
+        std::string title;
+    };
+    std::map<std::uint32_t, Created> created_;
 
     // Published for other threads whenever the airport changes.
     mutable std::mutex publishedMutex_;

@@ -45,6 +45,14 @@ bool SimOutbox::withdrawQueuedCreation(const std::string& callsign) {
     return lf_takeByCallsign(liveCreationQueue_, callsign) || lf_takeByCallsign(staticCreationQueue_, callsign);
 }
 
+bool SimOutbox::withdrawQueuedStaticCreation(std::uint32_t aircraftId) {
+    const auto found = std::find_if(staticCreationQueue_.begin(), staticCreationQueue_.end(),
+                                    [&](const CreateRequest& r) { return r.aircraftId == aircraftId; });
+    if (found == staticCreationQueue_.end()) return false;
+    staticCreationQueue_.erase(found);
+    return true;
+}
+
 void SimOutbox::endOfCycle() {
     std::unique_lock lock(mutex_, std::try_to_lock);
     if (lock.owns_lock()) positions_.swap(runLoopPositions_);

@@ -48,6 +48,8 @@ public:
     void queueRemoval(std::uint32_t objectId);
     // Takes a creation that has not left its queue yet out again; true when one was found.
     bool withdrawQueuedCreation(const std::string& callsign);
+    // The same for a static aircraft, found by its id.
+    bool withdrawQueuedStaticCreation(std::uint32_t aircraftId);
 
     // End of a run-loop cycle: this cycle's positions replace the outbox's, unless the
     // SimClient thread holds the mutex, in which case they are dropped.

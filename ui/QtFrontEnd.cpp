@@ -1,6 +1,7 @@
 #include "ui/QtFrontEnd.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -37,8 +38,10 @@ QtFrontEnd::QtFrontEnd(int& argc, char** argv, Commands& commands, std::optional
     : app_(std::make_unique<QApplication>(argc, argv)), window_(std::make_unique<MainWindow>(commands)),
       screenshot_(std::move(screenshot)) {
     if (durationSeconds) {
-        QTimer::singleShot(*durationSeconds * 1000, window_.get(), [seconds = *durationSeconds] {
+        QTimer::singleShot(*durationSeconds * 1000, window_.get(), [this, seconds = *durationSeconds] {
             logLine("Run time of {} seconds is over", seconds);
+            // The picture shows the window at work, not after closing down has emptied it.
+            if (screenshot_) saveScreenshot(*std::exchange(screenshot_, std::nullopt));
             gf_run().setWindowClosed();
             gf_run().requestStop(ClosingReason::UserClosedSim, 0);
         });

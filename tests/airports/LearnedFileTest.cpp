@@ -45,6 +45,39 @@ TEST(LearnedFile, PathFollowsWhereTheAirportFileCameFrom) {
     EXPECT_EQ(gf_learnedPath("airports/my_thirdparty/EHAM.xml", "Big/Sceneries"),
               "airports/learned/thirdparty/Big Sceneries/EHAM.xml");
     EXPECT_EQ(gf_learnedPath("airports/my_simaddon/EHAM.xml", "simaddon"), "airports/learned/simaddon/EHAM.xml");
+    // An archived file's version is not part of what the airport learns.
+    EXPECT_EQ(gf_learnedPath("archive/thirdparty/Orbx/EHLE120.xml", "Orbx"), "airports/learned/thirdparty/Orbx/EHLE.xml");
+}
+
+TEST(LearnedFile, OptionsSeenAtSeparateTimesKeepEveryHalfHourAndEarlierFilesStay) {
+    AirportFilesFixture f;
+    f.write(kFile, airportXml(standXml("A1", 0, 20) + "</parkpos>" + standXml("A2", 100, 20) + "</parkpos>", {}, "simaddon"));
+    AirportState state = readEham();
+    ASSERT_EQ(state.stands.size(), 2u);
+    StandOption seen;
+    seen.day = 3;
+    seen.callsign = "KLM77";
+    seen.registration = "PH-BXA";
+    seen.real = true;
+    for (const std::size_t slot : {14u, 15u, 16u, 38u}) seen.hours.set(slot); // morning and evening
+    state.stands[0].options.push_back(seen);
+    ASSERT_TRUE(gf_saveLearned(state));
+    const std::string written = readFile(f.dir / "airports/learned/simaddon/EHAM.xml");
+    EXPECT_NE(written.find(R"(hh="14:16")"), std::string::npos) << written;
+    EXPECT_NE(written.find(R"(hh="38")"), std::string::npos) << written;
+
+    AirportState again = readEham();
+    HalfHourSet read;
+    for (const StandOption& o : again.stands[0].options)
+        if (o.callsign == "KLM77") read |= o.hours;
+    EXPECT_EQ(read, seen.hours) << "a read-modify-write keeps every half hour";
+
+    ASSERT_TRUE(gf_saveLearned(again));
+    EXPECT_TRUE(fs::exists(f.dir / "airports/learned/simaddon/EHAM0.xml")) << "the previous file is kept";
+    AirportState nothing = again;
+    nothing.stands.clear();
+    EXPECT_FALSE(gf_saveLearned(nothing)) << "a failed read never overwrites what was learned";
+    EXPECT_EQ(readEham().stands[0].options.size(), again.stands[0].options.size());
 }
 
 TEST(LearnedFile, OverlaysSettingsChangesManualStandsAndOptionsAndSurvivesARoundTrip) {

@@ -38,8 +38,12 @@ struct ParkingRig {
             created.push_back({p.callsign, p.registration, p.stand, p.kind});
             (void)s;
             ids.push_back(id);
+            return true;
         };
-        hooks.removeStatic = [this](std::uint32_t, std::uint32_t id) { removed.push_back(id); };
+        hooks.removeStatic = [this](std::uint32_t objectId, std::uint32_t id) {
+            removed.push_back(id);
+            removedObjects.push_back(objectId);
+        };
         hooks.status = [this](const std::string& t) { statuses.push_back(t); };
         hooks.clock = [] { return ParkingClock{2, 20, 10.0}; };
         settings.parkingPercentage = 50;
@@ -56,7 +60,7 @@ struct ParkingRig {
     PlannerSettings settings;
     PlannerWorld world;
     std::vector<StaticAircraft> created;
-    std::vector<std::uint32_t> ids, removed;
+    std::vector<std::uint32_t> ids, removed, removedObjects;
     std::vector<std::string> statuses;
 };
 
@@ -133,4 +137,30 @@ TEST(ParkAirport, LiveAircraftNearAPlannedStandBlockItAndMaxParkRemovesStatics) 
     park.maxParkCheck(false, [&] { liveRemoved = true; });
     EXPECT_FALSE(liveRemoved) << "6 live parked stay within 10";
     EXPECT_EQ(park.staticCount(), 4u) << "statics make room";
+}
+
+// A static aircraft never stays behind: one that leaves before the simulator answered its creation
+// is removed as soon as the answer comes, and one without a livery leaves its stand free.
+TEST(ParkAirport, StaticAircraftLeavingBeforeTheirCreationIsAnsweredLeaveNoGhost) {
+    ParkingRig rig;
+    ParkAirport park(rig.list, rig.hooks, 5);
+    park.chooseOnGround(kField, "");
+    rig.placeAll(park);
+    ASSERT_GE(rig.ids.size(), 2u);
+    park.onStaticCreated(rig.ids[0], 501);
+    park.leave();
+    // The answered one goes by its object, the unanswered one by its id alone.
+    EXPECT_EQ(rig.removedObjects.front(), 501u);
+    EXPECT_EQ(std::count(rig.removedObjects.begin(), rig.removedObjects.end(), 0u), static_cast<long>(rig.ids.size() - 1));
+    rig.removedObjects.clear();
+    park.onStaticCreated(rig.ids[1], 502);
+    EXPECT_EQ(rig.removedObjects, std::vector<std::uint32_t>{502}) << "the late answer is removed at once";
+
+    // Without a livery nothing is created and nothing holds the stand.
+    ParkingRig bare;
+    bare.hooks.createStatic = [](const PlannedPosition&, const Stand&, std::uint32_t) { return false; };
+    ParkAirport empty(bare.list, bare.hooks, 5);
+    empty.chooseOnGround(kField, "");
+    bare.placeAll(empty);
+    EXPECT_EQ(empty.staticCount(), 0u);
 }
