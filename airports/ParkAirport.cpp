@@ -37,7 +37,8 @@ void ParkAirport::chooseOnGround(LatLon user, const std::string& userStand) {
         return;
     }
     if (airport_ && airport_->icao == closest->icao) return;
-    if (!hooks_.hasAirportFile || !hooks_.hasAirportFile(closest->icao)) {
+    const bool hasFile = hooks_.hasAirportFile && hooks_.hasAirportFile(closest->icao);
+    if (!hasFile && (!hooks_.fallbackAirportFile || hooks_.fallbackAirportFile(closest->icao).empty())) {
         status(fmt::format("User aircraft on the ground at {}, no airport file found", closest->icao));
         return;
     }
@@ -52,12 +53,23 @@ bool ParkAirport::readAirportFile(const NearAirport& airport, const std::string&
     logLine("\nThe park airport is {}", airport.icao);
     state_ = {};
     state_.icao = airport.icao;
+    const auto read = [&](const std::string& path) {
+        state_ = {};
+        state_.icao = airport.icao;
+        try {
+            return gf_readApf(path, state_);
+        } catch (const UserErrorException& e) {
+            return std::string(e.what());
+        }
+    };
     const std::string path = hooks_.locateAirportFile ? hooks_.locateAirportFile(airport.icao) : std::string{};
-    std::string reason;
-    try {
-        reason = gf_readApf(path, state_);
-    } catch (const UserErrorException& e) {
-        reason = e.what();
+    std::string reason = path.empty() ? std::string("no airport file found") : read(path);
+    if (!reason.empty() && hooks_.fallbackAirportFile) {
+        // No file, or it could not be had (a failed download): the simulator's stands serve.
+        if (const std::string fallback = hooks_.fallbackAirportFile(airport.icao); !fallback.empty()) {
+            logLine("{}, taking {}", reason, fallback);
+            reason = read(fallback);
+        }
     }
     if (!reason.empty()) {
         if (hooks_.status) hooks_.status(reason);

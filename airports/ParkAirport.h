@@ -27,6 +27,8 @@ struct ParkingHooks {
     std::function<std::optional<NearAirport>(LatLon position)> closestAirport;
     std::function<bool(std::string_view icao)> hasAirportFile;
     std::function<std::string(std::string_view icao)> locateAirportFile;
+    // An airport file made when there is no other or it cannot be read; empty when none can be made.
+    std::function<std::string(const std::string& icao)> fallbackAirportFile;
     std::function<PlannerSettings()> plannerSettings;
     // The airport's parking settings take effect in the settings store and the window.
     std::function<void(const ParkingSettings&)> applyAirportSettings;

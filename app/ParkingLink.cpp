@@ -34,6 +34,7 @@ void lf_requireComplete(const ParkingHooks& h) {
     gf_requireLink(h.closestAirport, owner, "closestAirport");
     gf_requireLink(h.hasAirportFile, owner, "hasAirportFile");
     gf_requireLink(h.locateAirportFile, owner, "locateAirportFile");
+    gf_requireLink(h.fallbackAirportFile, owner, "fallbackAirportFile");
     gf_requireLink(h.plannerSettings, owner, "plannerSettings");
     gf_requireLink(h.applyAirportSettings, owner, "applyAirportSettings");
     gf_requireLink(h.world, owner, "world");
@@ -68,6 +69,7 @@ std::vector<LiveAtAirport> LiveSnapshot::aircraft() const {
 ParkingLink::ParkingLink(const ProgramServices& services, const LiveSnapshot& live, LiveryMatching& liveries,
                          std::function<RtLink*()> realTraffic)
     : services_(services), live_(live), liveries_(liveries), realTraffic_(std::move(realTraffic)),
+      facilities_(services.paths.airports / "simfacilities"),
       list_(services.paths.myParkAirports,
             [&airports = services.airports](std::string_view icao) -> std::optional<LatLon> {
                 const AirportInfo* airport = lf_known(airports, icao);
@@ -203,6 +205,7 @@ ParkingHooks ParkingLink::hooks() {
     };
     hooks.hasAirportFile = [](std::string_view icao) { return gf_hasAirportFile(icao); };
     hooks.locateAirportFile = [](std::string_view icao) { return gf_locateAirportFile(icao); };
+    hooks.fallbackAirportFile = [this](const std::string& icao) { return facilities_.airportFile(icao); };
     hooks.plannerSettings = [this] { return plannerSettings(); };
     hooks.applyAirportSettings = [this](const ParkingSettings& s) { applyAirportSettings(s); };
     hooks.world = [this](const NearAirport& airport) { return world(airport); };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "airports/ParkAirport.h"
+#include "app/SimFacilityAirports.h"
 #include "app/ProgramServices.h"
 #include "common/LatestJobWorker.h"
 #include "sim/SimInbox.h"
@@ -108,6 +109,7 @@ private:
     LiveryMatching& liveries_;
     std::function<RtLink*()> realTraffic_;
 
+    SimFacilityAirports facilities_;
     ParkAirportList list_;
     ParkAirport park_;
     mutable std::mutex mutex_; // the park airport, shared by the worker and the run loop
