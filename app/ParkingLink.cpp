@@ -239,10 +239,16 @@ void ParkingLink::sendRemovals() {
 
 void ParkingLink::applyMessages() {
     std::vector<SimMessage> pending;
+    std::vector<std::pair<std::uint32_t, std::string>> makeWay;
+    std::vector<std::pair<std::uint32_t, LiveAtAirport>> learned;
     {
         std::lock_guard lock(messagesMutex_);
         pending.swap(messages_);
+        makeWay.swap(makeWay_);
+        learned.swap(learned_);
     }
+    for (const auto& [stand, callsign] : makeWay) park_.makeWayForLive(stand, callsign);
+    for (const auto& [stand, aircraft] : learned) park_.learnLiveAtStand(stand, aircraft);
     for (const SimMessage& m : pending) {
         if (m.kind == SimMessageKind::StaticCreated) {
             park_.onStaticCreated(m.aircraftId, m.objectId);
@@ -403,8 +409,10 @@ void ParkingLink::flushAndReplan() {
 }
 
 void ParkingLink::setNavLightsWhileParked(bool on) {
-    std::lock_guard lock(mutex_);
-    for (std::uint32_t objectId : park_.staticObjectIds()) gf_setNavLights(services_.outbox, objectId, on);
+    worker_.post([this, on] {
+        std::lock_guard lock(mutex_);
+        for (std::uint32_t objectId : park_.staticObjectIds()) gf_setNavLights(services_.outbox, objectId, on);
+    });
 }
 
 void ParkingLink::reserveUserStand(const std::string& stand) {
@@ -441,15 +449,24 @@ LiveStandHooks ParkingLink::liveStandHooks(std::function<void()> removeOneLivePa
         return {StandSearch::Found, lf_spotOf(*stand)};
     };
     hooks.makeWay = [this](const StandSpot& stand, const LiveAircraft& a) {
+        // The run loop never waits for the worker, which may hold the airport for seconds while
+        // it waits for parked traffic: the way is made as soon as the airport is free again.
         {
-            std::lock_guard lock(mutex_);
-            park_.makeWayForLive(stand.number, a.callsign());
+            std::unique_lock lock(mutex_, std::try_to_lock);
+            if (lock.owns_lock()) park_.makeWayForLive(stand.number, a.callsign());
+            else {
+                std::lock_guard pending(messagesMutex_);
+                makeWay_.push_back({stand.number, a.callsign()});
+            }
         }
         sendRemovals();
     };
     hooks.recordUse = [this](const StandSpot& stand, const LiveAircraft& a) {
         std::unique_lock lock(mutex_, std::try_to_lock);
-        if (lock.owns_lock()) park_.learnLiveAtStand(stand.number, gf_liveAtAirport(a));
+        if (lock.owns_lock()) return park_.learnLiveAtStand(stand.number, gf_liveAtAirport(a));
+        // Learned later rather than lost while the worker holds the airport.
+        std::lock_guard pending(messagesMutex_);
+        learned_.push_back({stand.number, gf_liveAtAirport(a)});
     };
     hooks.maxParkCheck = [this, removeOneLiveParked = std::move(removeOneLiveParked)](bool aboutToPark) {
         std::unique_lock lock(mutex_, std::try_to_lock);

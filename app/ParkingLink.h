@@ -10,7 +10,7 @@
 #include "airports/ParkAirport.h"
 #include "app/SimFacilityAirports.h"
 #include "app/ProgramServices.h"
-#include "common/LatestJobWorker.h"
+#include "common/JobWorker.h"
 #include "sim/SimInbox.h"
 #include "sim/StandHooks.h"
 
@@ -113,7 +113,7 @@ private:
     ParkAirportList list_;
     ParkAirport park_;
     mutable std::mutex mutex_; // the park airport, shared by the worker and the run loop
-    LatestJobWorker worker_{"parking"};
+    JobWorker worker_{"parking"};
     std::atomic<bool> paused_{false};
     // Where the user's aircraft last settled: the choice of airport is made once per place.
     std::optional<LatLon> lastSettled_;
@@ -127,6 +127,9 @@ private:
         std::uint32_t aircraftId = 0;
     };
     std::vector<Removal> removals_;
+    // Live aircraft that drove onto a stand while the worker held the airport.
+    std::vector<std::pair<std::uint32_t, std::string>> makeWay_;
+    std::vector<std::pair<std::uint32_t, LiveAtAirport>> learned_;
     // The livery each static aircraft was created with, for the simulator's refusals.
     struct Created {
         std::string label;

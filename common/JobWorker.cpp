@@ -1,10 +1,10 @@
-#include "common/LatestJobWorker.h"
+#include "common/JobWorker.h"
 
 #include "common/Log.h"
 
 namespace vorl {
 
-void LatestJobWorker::start() {
+void JobWorker::start() {
     stop();
     {
         std::lock_guard lock(mutex_);
@@ -13,36 +13,36 @@ void LatestJobWorker::start() {
     thread_ = std::thread([this] { run(); });
 }
 
-void LatestJobWorker::stop() {
+void JobWorker::stop() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
-        waiting_.reset();
+        waiting_.clear();
     }
     wake_.notify_all();
     if (thread_.joinable()) thread_.join();
     busy_ = false;
 }
 
-void LatestJobWorker::post(std::function<void()> job) {
+void JobWorker::post(std::function<void()> job) {
     {
         std::lock_guard lock(mutex_);
         if (stopping_) return;
-        waiting_ = std::move(job);
+        waiting_.push_back(std::move(job));
         busy_ = true;
     }
     wake_.notify_all();
 }
 
-void LatestJobWorker::run() {
+void JobWorker::run() {
     for (;;) {
         std::function<void()> job;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [&] { return stopping_ || waiting_.has_value(); });
+            wake_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
             if (stopping_) return;
-            job = std::move(*waiting_);
-            waiting_.reset();
+            job = std::move(waiting_.front());
+            waiting_.pop_front();
         }
         try {
             job();
@@ -50,7 +50,7 @@ void LatestJobWorker::run() {
             logLine("{}: {}", name_, e.what());
         }
         std::lock_guard lock(mutex_);
-        if (!waiting_) busy_ = false;
+        if (waiting_.empty()) busy_ = false;
     }
 }
 
