@@ -96,10 +96,12 @@ public:
         return program.waitUntilServing() && program.waitFor([&] { return enabled(control::kReRead); });
     }
 
-    WholeProgram program;
-
 private:
+    // Set by the program's own thread as soon as the window exists, so it is made first.
     std::atomic<MainWindow*> window_{nullptr};
+
+public:
+    WholeProgram program;
 };
 
 int lf_figure(const std::string& painted, const std::string& label) {
