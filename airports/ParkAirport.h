@@ -95,6 +95,8 @@ public:
     // A static aircraft that shows the same aircraft as a live one on the ground (same
     // registration, or the live callsign followed by "*") leaves; one per call.
     void removeDuplicateOfLive(const std::vector<LiveAtAirport>& live);
+    // Where the user's aircraft stands now ("" for none): that stand is kept free as well.
+    void setUserStand(const std::string& stand) { userStand_ = stand; }
     // The list was read again: the reserved stand follows it, and the result is logged.
     void reCheckReservedStand(const std::string& before);
     // The simulator's objects of the static aircraft standing now.

@@ -316,13 +316,17 @@ void ParkingLink::followUser(bool renew) {
             const std::string before = park_.reservedStand();
             if (before != reserve) list_.remember(park_.icao(), reserve);
         }
+        const std::string before = park_.icao();
         if (settled) {
             const auto stand = park_.nearestStandName(user.latitude, user.longitude, kUserStandNm);
             park_.chooseOnGround(position, stand.value_or(""));
         } else if (airborne) {
             park_.checkAirborne(position, user.altitude, p.AIRP_RANGE.value(), p.AIRP_HEIGHT.value());
         }
+        // An airport chosen in the air learns the user's stand only once the aircraft is down.
+        if (!airborne) park_.setUserStand(park_.nearestStandName(user.latitude, user.longitude, kUserStandNm).value_or(""));
         if (renew) park_.adjust(false);
+        if (park_.isSet() && park_.icao() != before) newPlan_.store(true);
         publish();
     });
 }

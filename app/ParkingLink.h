@@ -86,6 +86,8 @@ public:
     LiveStandHooks liveStandHooks(std::function<void()> removeOneLiveParked);
 
     bool hasStaticAircraft() const { return staticCount_.load() > 0; }
+    // A new park airport was planned since the last call.
+    bool takeNewPlan() { return newPlan_.exchange(false); }
     // The parking panel's figures.
     void fill(StatusFigures& figures) const;
 
@@ -144,6 +146,7 @@ private:
     int panelStands_ = 0, panelUpdates_ = 0, panelWanted_ = -1;
     bool panelWeekOn_ = false, panelSoftOn_ = false;
     std::atomic<int> staticCount_{0};
+    std::atomic<bool> newPlan_{false};
 };
 
 } // namespace vorl

@@ -58,6 +58,8 @@ void TickWork::perSecond(std::time_t now, std::int64_t simTimeEpoch) {
     ++tickCounter_;
     run_.live().perSecond();
     run_.parking().placeNext();
+    // A fresh plan is twenty minutes from its first renewal.
+    if (run_.parking().takeNewPlan()) parkingCountdownMinutes_.store(kParkingRenewalMinutes);
     run_.lookUpCallsignIfAsked();
     if (renewalAnnounced_) countDownRenewal();
 }

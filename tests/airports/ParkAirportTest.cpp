@@ -164,3 +164,21 @@ TEST(ParkAirport, StaticAircraftLeavingBeforeTheirCreationIsAnsweredLeaveNoGhost
     bare.placeAll(empty);
     EXPECT_EQ(empty.staticCount(), 0u);
 }
+
+// An airport chosen in the air does not know the user's stand yet; once the aircraft stands
+// there, no static aircraft is planned on it.
+TEST(ParkAirport, TheUsersStandAfterLandingIsKeptFree) {
+    ParkingRig rig;
+    rig.settings.parkingPercentage = 100;
+    rig.f.write("airports/my_park_airports.txt", "EHXX\n");
+    rig.list.read();
+    ParkAirport park(rig.list, rig.hooks, 7);
+    park.checkAirborne(kField, 3000, 20, 18000);
+    ASSERT_TRUE(park.isSet());
+    park.setUserStand("S3");
+    park.adjust(true);
+    rig.created.clear();
+    rig.placeAll(park);
+    ASSERT_FALSE(rig.created.empty());
+    for (const auto& a : rig.created) EXPECT_NE(a.stand, 3u);
+}
