@@ -14,6 +14,7 @@ namespace {
 void lf_usage() {
     std::cerr << "usage: vorl-trace-check --scenario FILE --trace FILE --replay-second S --replay-epoch E\n"
                  "                        [--delay 30] [--ground-ft -11] [--warm-up 90] [--stands AIRPORT_FILE]\n"
+                 "                        [--max-airborne-p95 M] [--max-ground-p95 M]\n"
                  "  S and E come from the RealTraffic stand-in's line \"replay: scenario second S is Unix time E\".\n";
 }
 
@@ -21,6 +22,8 @@ void lf_usage() {
 
 int main(int argc, char** argv) {
     std::string scenarioPath, tracePath, standsPath;
+    // Targets for the position errors (metres); none when not given.
+    double maxAirborneP95 = -1.0, maxGroundP95 = -1.0;
     Alignment alignment;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -37,6 +40,8 @@ int main(int argc, char** argv) {
         else if (arg == "--ground-ft") alignment.groundFt = std::stod(value);
         else if (arg == "--warm-up") alignment.warmUpSeconds = std::stod(value);
         else if (arg == "--stands") standsPath = value;
+        else if (arg == "--max-airborne-p95") maxAirborneP95 = std::stod(value);
+        else if (arg == "--max-ground-p95") maxGroundP95 = std::stod(value);
         else {
             lf_usage();
             return 2;
@@ -56,5 +61,16 @@ int main(int argc, char** argv) {
         std::cout << gf_standReportText(stands);
         standsOk = stands.onStand == stands.standing;
     }
-    return report.teleports == 0 && report.belowGround == 0 && report.duplicateCreations == 0 && standsOk ? 0 : 1;
+    // A target counts only where there were positions to measure; a run without any says so.
+    const auto within = [](const ErrorFigures& figures, double target, const char* what) {
+        if (target < 0.0) return true;
+        if (figures.count == 0) {
+            std::cout << "no " << what << " positions to check against the target\n";
+            return false;
+        }
+        return figures.p95M < target;
+    };
+    const bool errorsOk = within(report.airborne, maxAirborneP95, "airborne") && within(report.ground, maxGroundP95, "ground");
+    return report.teleports == 0 && report.belowGround == 0 && report.duplicateCreations == 0 && standsOk && errorsOk ? 0
+                                                                                                                        : 1;
 }

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The trace check as a test: the demo set-up runs VORL on the stand-ins with the EHAM scenario,
+# and what the simulator stand-in showed is held against the scenario the RealTraffic stand-in
+# replayed: no duplicate creation, no teleport, nothing below ground, every aircraft standing at a
+# stand within 2 m and 2 degrees, airborne p95 below 300 m and ground p95 below 30 m.
+set -euo pipefail
+build_dir=$(readlink -f "$1")
+project=$(cd "$(dirname "$0")/.." && pwd)
+run_dir=$(mktemp -d /tmp/vorl-trace-test.XXXXXX)
+trap 'rm -rf "$run_dir"' EXIT
+cd "$project"
+DEMO_SECONDS="${TRACE_SECONDS:-170}" bash scripts/demo.sh "$build_dir" "$run_dir" >"$run_dir.out" 2>&1 || {
+    cat "$run_dir.out"
+    rm -f "$run_dir.out"
+    exit 1
+}
+rm -f "$run_dir.out"
+replay=$(sed -n 's|^replay: scenario second \([0-9.]*\) is Unix time \([0-9.]*\)$|\1 \2|p' "$run_dir/rt-server.log")
+read -r replay_second replay_epoch <<<"$replay"
+"$build_dir/tools/trace/vorl-trace-check" --scenario "$build_dir/scenarios/EHAM.jsonl" --trace "$run_dir/sim-trace.jsonl" \
+    --replay-second "$replay_second" --replay-epoch "$replay_epoch" \
+    --stands "$run_dir/server/MSFS/archive/stock/EHAM.xml" --max-airborne-p95 300 --max-ground-p95 30
