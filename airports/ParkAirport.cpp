@@ -333,6 +333,22 @@ void ParkAirport::reCheckReservedStand(const std::string& before) {
     else logLine("park airports and stands are okay");
 }
 
+bool ParkAirport::removeStaticNear(LatLon at, double halfWingspanNm, const std::string& exceptCallsign,
+                                   const std::string& who) {
+    for (auto it = standing_.begin(); it != standing_.end(); ++it) {
+        const Stand* at_stand = stand(it->aircraft.stand);
+        if (it->objectId == 0 || at_stand == nullptr || it->aircraft.callsign == exceptCallsign) continue;
+        // The stand's radius stands for the static aircraft's half wingspan: it was chosen to fit.
+        const double limit = 1.1 * (at_stand->radius + halfWingspanNm);
+        if (gf_distanceNm(at.lat, at.lon, at_stand->latitude, at_stand->longitude) > limit) continue;
+        logLine("{:8}: static {} removed, {} comes too close", at_stand->id, it->aircraft.callsign, who);
+        if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
+        standing_.erase(it);
+        return true;
+    }
+    return false;
+}
+
 std::vector<std::uint32_t> ParkAirport::staticObjectIds() const {
     std::vector<std::uint32_t> ids;
     for (const Standing& s : standing_)

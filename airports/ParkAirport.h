@@ -99,6 +99,9 @@ public:
     void setUserStand(const std::string& stand) { userStand_ = stand; }
     // The list was read again: the reserved stand follows it, and the result is logged.
     void reCheckReservedStand(const std::string& before);
+    // The first static aircraft in the simulator (not called `exceptCallsign`) whose stand is
+    // within 1.1 x (its radius + `halfWingspanNm`) of `at` leaves; false when none is that close.
+    bool removeStaticNear(LatLon at, double halfWingspanNm, const std::string& exceptCallsign, const std::string& who);
     // The simulator's objects of the static aircraft standing now.
     std::vector<std::uint32_t> staticObjectIds() const;
     // How many static plus parked live aircraft the airport wants; 0 without park airport.

@@ -196,11 +196,15 @@ void LiveTrafficLink::onMessage(const SimMessage& message) { live_->onMessage(me
 void LiveTrafficLink::perSecond() {
     live_->refresh();
     std::vector<LiveAtAirport> snapshot;
+    std::vector<LiveAtAirport> taxiing;
     for (const LiveAircraft& a : live_->aircraft()) {
         if (a.presence.simState != SimState::Active || !a.groundMode) continue;
         snapshot.push_back(gf_liveAtAirport(a));
+        const bool moving = a.flightState == FlightState::Taxi || a.flightState == FlightState::Parking;
+        if (moving && !a.takeOffRoll && !a.landingRoll) taxiing.push_back(snapshot.back());
     }
     snapshot_.publish(std::move(snapshot));
+    parking_.guardStatics(taxiing);
     activeCount_.store(static_cast<int>(live_->activeCount()));
     parkedCount_.store(static_cast<int>(live_->parkedCount()));
 }

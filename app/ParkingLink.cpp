@@ -371,6 +371,26 @@ void ParkingLink::removeDuplicatesOfLive() {
     sendRemovals();
 }
 
+void ParkingLink::guardStatics(const std::vector<LiveAtAirport>& taxiing) {
+    const Parameters& p = services_.params;
+    const SimSession& sim = gf_simSession();
+    const UserAircraftState user = sim.userState.load();
+    const LatLon here{user.latitude, user.longitude};
+    const bool userMoved = sim.onGround.load() && lastUserOnGround_ &&
+                           (std::fabs(lastUserOnGround_->lat - here.lat) > 1e-8 || std::fabs(lastUserOnGround_->lon - here.lon) > 1e-8);
+    lastUserOnGround_ = sim.onGround.load() ? std::optional<LatLon>(here) : std::nullopt;
+    {
+        std::unique_lock lock(mutex_, std::try_to_lock);
+        if (!lock.owns_lock() || !park_.isSet()) return;
+        if (p.COLLISION_USER_GND.value() && userMoved)
+            park_.removeStaticNear(here, sim.halfWingspanNm.load(), {}, "the user's aircraft");
+        if (p.COLLISION_LIVE_PARKED_GND.value())
+            for (const LiveAtAirport& a : taxiing)
+                if (park_.removeStaticNear({a.lat, a.lon}, a.halfWingspanNm, a.callsign, a.callsign)) break;
+    }
+    sendRemovals();
+}
+
 void ParkingLink::applyDestination(const std::string& icao) {
     // The destination goes first in the park-airport list, so that it becomes the park airport
     // as soon as it is in sight, before the aircraft lands.

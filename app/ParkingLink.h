@@ -63,6 +63,9 @@ public:
     std::string reservedStand() const;
     // Run loop, every 61st second: a static aircraft that is also flying live leaves.
     void removeDuplicatesOfLive();
+    // Run loop, once a second: static aircraft give way to live aircraft taxiing into them (with
+    // "Live X parked") and to the user's aircraft moving on the ground (with "User ground").
+    void guardStatics(const std::vector<LiveAtAirport>& taxiing);
     // Window commands, carried out by the run loop.
     void applyDestination(const std::string& icao);
     // Re-reads my_park_airports.txt and the park airport's stands; `done` runs on the worker
@@ -119,6 +122,7 @@ private:
     std::atomic<bool> paused_{false};
     // Where the user's aircraft last settled: the choice of airport is made once per place.
     std::optional<LatLon> lastSettled_;
+    std::optional<LatLon> lastUserOnGround_;
 
     std::mutex messagesMutex_;
     std::vector<SimMessage> messages_;

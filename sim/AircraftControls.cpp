@@ -5,6 +5,8 @@
 #include "common/Log.h"
 #include "sim/SimIds.h"
 #include "sim/SimOutbox.h"
+#include "sim/SimSession.h"
+#include "common/TimeStamp.h"
 
 namespace vorl {
 namespace {
@@ -44,6 +46,18 @@ void gf_setCabinLights(SimOutbox& outbox, std::uint32_t objectId, bool on) {
 void gf_setGear(SimOutbox& outbox, std::uint32_t objectId, AircraftCategory category, bool down) {
     if (category == AircraftCategory::Rotorcraft) return;
     outbox.queueClientEvent(objectId, simid::kGearSet, down ? 1 : 0);
+}
+
+void gf_writeAiControls(std::uint32_t objectId, AircraftCategory category, double spoilersPercent,
+                        double throttlePercent) {
+    if (category == AircraftCategory::Light || objectId == 0) return;
+    SimSession& session = gf_simSession();
+    SimBackend* backend = session.backend();
+    if (backend == nullptr || !session.connected.load()) return;
+    std::array<double, 3> block{spoilersPercent, throttlePercent, throttlePercent};
+    if (simconnect::failed(backend->setDataOnSimObject(session.handle(), simid::kDefAiControls, objectId, 0, 0,
+                                                       sizeof(block), block.data())))
+        logImportant("{} !SimConnect call to set the controls of {} failed", gf_nowText(), objectId);
 }
 
 void gf_setSpoilers(SimOutbox& outbox, std::uint32_t objectId, AircraftCategory category, bool out) {

@@ -36,6 +36,11 @@ void gf_engineOn(SimOutbox& outbox, std::uint32_t objectId);
 void gf_engineOff(SimOutbox& outbox, std::uint32_t objectId);
 void gf_setLights(SimOutbox& outbox, std::uint32_t objectId, const LightSwitches& lights);
 void gf_setNavLights(SimOutbox& outbox, std::uint32_t objectId, bool on);
+// The controls block (spoilers handle and both throttles, percent), written to the simulator at
+// once from the run loop: touchdown wants its spoilers and reverse thrust this very frame. Light
+// aircraft have neither and get nothing.
+void gf_writeAiControls(std::uint32_t objectId, AircraftCategory category, double spoilersPercent,
+                        double throttlePercent);
 void gf_setCabinLights(SimOutbox& outbox, std::uint32_t objectId, bool on);
 // Gear and spoilers are not sent to rotorcraft.
 void gf_setGear(SimOutbox& outbox, std::uint32_t objectId, AircraftCategory category, bool down);

@@ -73,6 +73,8 @@ struct LiveAircraft {
     double staticPitch = kDefaultStaticPitchRad;
     bool staticAttitudeRequested = false;
     bool reverseThrust = true;
+    // The controls block went back to zero on the landing roll (written once, not every cycle).
+    bool rolloutControlsReleased = false;
     double taxiSpeedKt = 10.0; // onto and off a stand
 
     LiveStandState stand;

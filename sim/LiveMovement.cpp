@@ -302,9 +302,12 @@ void lf_planGround(LiveAircraft& a, const MovementContext& c, int n) {
             a.landingRoll = false;
             config.throttle(lf_power(a, 0));
             config.spoilers(false);
+            gf_writeAiControls(a.presence.objectId, a.category, 0.0, 0.0);
             config.lights({.nav = true, .beacon = true, .taxi = true, .logo = true, .cabin = true});
-        } else if (current.groundSpeed <= 90.0) {
+        } else if (current.groundSpeed <= 90.0 && !a.rolloutControlsReleased) {
             config.spoilers(false);
+            gf_writeAiControls(a.presence.objectId, a.category, 0.0, 0.0);
+            a.rolloutControlsReleased = true;
             config.flaps(1);
         }
     } else {
@@ -501,6 +504,9 @@ void lf_touchdown(LiveAircraft& a, SimOutbox* outbox) {
     a.landingRoll = true;
     a.touchdownHeading = a.motion.heading;
     Config{a, outbox}.spoilers(true);
+    a.rolloutControlsReleased = false;
+    // Spoilers up and the engines reversed where the type can, the moment the wheels touch.
+    gf_writeAiControls(a.presence.objectId, a.category, 100.0, a.reverseThrust ? -100.0 : 100.0);
     const int slots = gf_phaseRow(a.category).touchdownSlots;
     a.motion.pitchRate = (a.staticPitch - a.motion.pitch) / slots;
     a.motion.bankRate = -a.motion.bank / slots;

@@ -182,3 +182,25 @@ TEST(ParkAirport, TheUsersStandAfterLandingIsKeptFree) {
     ASSERT_FALSE(rig.created.empty());
     for (const auto& a : rig.created) EXPECT_NE(a.stand, 3u);
 }
+
+// A static aircraft gives way to an aircraft coming within its stand's reach, one per call, and
+// never to itself.
+TEST(ParkAirport, StaticAircraftGiveWayToWhatComesTooClose) {
+    ParkingRig rig;
+    ParkAirport park(rig.list, rig.hooks, 9);
+    park.chooseOnGround(kField, "");
+    rig.placeAll(park);
+    ASSERT_GE(rig.ids.size(), 2u);
+    for (std::size_t i = 0; i < rig.ids.size(); ++i) park.onStaticCreated(rig.ids[i], 600 + static_cast<std::uint32_t>(i));
+    const StaticAircraft first = rig.created.front();
+    const Stand* stand = park.stand(first.stand);
+    ASSERT_NE(stand, nullptr);
+    const LatLon onIt{stand->latitude, stand->longitude};
+    EXPECT_FALSE(park.removeStaticNear(onIt, 0.0, first.callsign, first.callsign)) << "not by its own callsign";
+    const LatLon farAway{stand->latitude + 0.01, stand->longitude};
+    EXPECT_FALSE(park.removeStaticNear(farAway, 17.0 * kMetersToNm, "KLM999", "KLM999"));
+    const std::size_t before = park.staticCount();
+    EXPECT_TRUE(park.removeStaticNear(onIt, 17.0 * kMetersToNm, "KLM999", "KLM999"));
+    EXPECT_EQ(park.staticCount(), before - 1);
+    EXPECT_EQ(rig.removedObjects.back(), 600u);
+}
