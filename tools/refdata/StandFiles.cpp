@@ -344,9 +344,10 @@ AirportState gf_stockAirport(const AirportSource& source) {
             double nearest = 2 * kHeavyRadiusM;
             for (const StandSource& other : spots)
                 if (&other != &spot) nearest = std::min(nearest, lf_meters(spot, other));
-            Shape shape;
-            shape.radiusM = spot.radiusMeters > 0 ? spot.radiusMeters : std::floor(nearest / 2.0 * 10.0) / 10.0;
-            shapes.push_back(shape);
+            StandSource gate = spot;
+            gate.kind = "gate";
+            gate.radiusMeters = spot.radiusMeters > 0 ? spot.radiusMeters : std::floor(nearest / 2.0 * 10.0) / 10.0;
+            shapes.push_back(lf_groundnetShape(gate));
             break;
         }
         }
