@@ -1,10 +1,13 @@
 #include "standins/sim/FacilityAnswers.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <variant>
+
+#include "airports/AirportDatabase.h"
 
 namespace vorl::standin {
 namespace {
@@ -112,7 +115,101 @@ std::map<std::string, std::vector<std::string>> lf_fieldsPerEntry(const std::vec
     return perEntry;
 }
 
+std::uint64_t lf_fnv1a(const std::string& text) {
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (unsigned char c : text) hash = (hash ^ c) * 0x100000001b3ull;
+    return hash;
+}
+
+// Name codes of the facility data: 1 PARKING, 12 + letter GATE_A .. GATE_Z.
+constexpr int kParkingName = 1, kGateAName = 12;
+// Parking types.
+constexpr int kRampGaSmall = 2, kRampGaMedium = 3, kRampCargo = 5, kGateSmall = 8, kGateMedium = 9, kGateHeavy = 10,
+              kVehicles = 13;
+constexpr double kClearanceM = 7.5;
+constexpr double kMetersPerDegree = 111194.9;
+
+// Lays stands side by side along a row `offsetM` from the reference point towards `side`
+// (0 north, 1 east, 2 south, 3 west), starting `startM` along the row; noses point to the side.
+struct RowLayout {
+    int side = 0;
+    double offsetM = 0.0;
+    double alongM = 0.0;
+    double lastRadiusM = 0.0;
+    std::vector<StandInParking>* parkings = nullptr;
+
+    void add(int type, int name, int number, double radiusM) {
+        alongM += lastRadiusM > 0.0 ? lastRadiusM + radiusM + kClearanceM : 0.0;
+        lastRadiusM = radiusM;
+        StandInParking p;
+        p.type = type;
+        p.name = name;
+        p.number = number;
+        p.radiusM = radiusM;
+        p.headingDeg = side * 90.0;
+        const double across = offsetM, along = alongM;
+        // North and south rows run east-west, east and west rows north-south.
+        p.biasX = side == 0 ? along : side == 1 ? across : side == 2 ? -along : -across;
+        p.biasZ = side == 0 ? across : side == 1 ? -along : side == 2 ? -across : along;
+        parkings->push_back(p);
+    }
+};
+
 } // namespace
+
+StandInAirport gf_generatedStands(StandInAirport airport, bool airline) {
+    const std::uint64_t seed = lf_fnv1a(airport.icao);
+    const int side = static_cast<int>(seed % 4);
+    airport.parkings.clear();
+    airport.helipads.clear();
+    if (airline) {
+        // The airline apron: a row of gates 350 m off the runways.
+        RowLayout gates{side, 350.0, 0.0, 0.0, &airport.parkings};
+        const int gateCount = 6 + static_cast<int>((seed >> 8) % 19);
+        for (int i = 0; i < gateCount; ++i) {
+            const int letter = i / 10;
+            const int number = i % 10 + 1;
+            const bool heavy = i % 5 == 4;
+            const bool small = !heavy && (seed >> (16 + i % 32)) % 4 == 0;
+            gates.add(heavy ? kGateHeavy : small ? kGateSmall : kGateMedium, kGateAName + letter, number,
+                      heavy ? 32.5 : small ? 12.0 : 18.0);
+        }
+        const int cargoCount = 1 + static_cast<int>((seed >> 40) % 3);
+        for (int i = 0; i < cargoCount; ++i) gates.add(kRampCargo, kParkingName, 90 + i, 32.5);
+    }
+    // The general-aviation ramp on the other side.
+    RowLayout ramp{(side + 2) % 4, 250.0, 0.0, 0.0, &airport.parkings};
+    const int gaCount = 4 + static_cast<int>((seed >> 48) % 9);
+    for (int i = 0; i < gaCount; ++i) ramp.add(i == 0 ? kRampGaMedium : kRampGaSmall, kParkingName, i + 1, i == 0 ? 12.0 : 7.5);
+    ramp.add(kVehicles, kParkingName, 99, 5.0);
+
+    // A helipad beyond the ramp, given by its own position.
+    const double padAlong = ramp.alongM + 40.0;
+    const double x = ramp.side == 0 ? padAlong : ramp.side == 1 ? 250.0 : ramp.side == 2 ? -padAlong : -250.0;
+    const double z = ramp.side == 0 ? 250.0 : ramp.side == 1 ? -padAlong : ramp.side == 2 ? -250.0 : padAlong;
+    StandInHelipad pad;
+    pad.lat = airport.lat + z / kMetersPerDegree;
+    pad.lon = airport.lon + x / (kMetersPerDegree * std::cos(airport.lat * 3.141592653589793 / 180.0));
+    pad.altitudeM = airport.elevationFt * 0.3048;
+    pad.headingDeg = ramp.side * 90.0;
+    pad.lengthM = pad.widthM = 20.0;
+    airport.helipads.push_back(pad);
+    return airport;
+}
+
+std::optional<StandInAirport> gf_facilityAirport(const std::vector<StandInAirport>& configured, const std::string& icao) {
+    const auto known = std::find_if(configured.begin(), configured.end(), [&](const StandInAirport& a) { return a.icao == icao; });
+    if (known != configured.end()) {
+        if (!known->parkings.empty() || !known->helipads.empty()) return *known;
+        return gf_generatedStands(*known, true);
+    }
+    if (!IcaoCode::isValid(icao)) return std::nullopt;
+    const AirportInfo* world = gf_airportDatabase().find(IcaoCode(icao));
+    if (!world) return std::nullopt;
+    StandInAirport airport{icao, world->latitude, world->longitude, world->altitude, icao, {}, {}};
+    // Airports with an IATA code see airline traffic; the others general aviation only.
+    return gf_generatedStands(std::move(airport), world->iata.str() != "XXX");
+}
 
 bool gf_acceptFacilityField(const std::string& field, std::vector<std::string>& open) {
     const auto& tables = lf_fieldTables();
