@@ -41,7 +41,8 @@ struct StandInAirport {
 // or helipads as configured; a configured one without any, or any other airport of the world (the
 // airport database of the process, which the program reads at start-up), with generated stands.
 // Nothing for an airport the simulator does not know.
-std::optional<StandInAirport> gf_facilityAirport(const std::vector<StandInAirport>& configured, const std::string& icao);
+std::optional<StandInAirport> gf_facilityAirport(const std::vector<StandInAirport>& configured,
+                                                 const std::string& icao);
 
 // Plausible stands for an airport without a layout of its own, the same for every request of one
 // code: an airline apron with medium gates, every fifth one heavy, a few small and cargo stands

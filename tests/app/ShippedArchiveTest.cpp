@@ -33,15 +33,19 @@ TEST(ShippedArchive, WithoutADownloadServerTheStaticsStandOnTheShippedStands) {
     // The parked KLM1391 stands at B11 of the shipped EHAM file, within 2 m.
     const auto parked = [&] {
         for (const auto& o : sim->objects())
-            if (o.tailNumber == "KLM1391" && gf_distanceNm(o.lat, o.lon, 52.309876, 4.766069) * 1852.0 < 2.0) return true;
+            if (o.tailNumber == "KLM1391" && gf_distanceNm(o.lat, o.lon, 52.309876, 4.766069) * 1852.0 < 2.0)
+                return true;
         return false;
     };
     ASSERT_TRUE(run.waitFor(parked, std::chrono::seconds(60))) << run.log();
     EXPECT_EQ(run.close(), 0);
 
     const std::string log = run.log();
-    EXPECT_NE(log.find("archived airport file 'archive/stock/EHAM.xml' taken from the install folder"), std::string::npos) << log;
+    EXPECT_NE(log.find("archived airport file 'archive/stock/EHAM.xml' taken from the install folder"),
+              std::string::npos)
+        << log;
     EXPECT_EQ(log.find("failed to download"), std::string::npos) << "no server is asked";
-    EXPECT_TRUE(std::regex_search(log, std::regex("(^|[^0-9])[1-9][0-9]* static aircraft placed at EHAM"))) << log;
+    EXPECT_TRUE(std::regex_search(log, std::regex("(^|[^0-9])[1-9][0-9]* static aircraft placed at EHAM")))
+        << log;
     EXPECT_TRUE(fs::exists(run.dir / "airports" / "learned" / "stock" / "EHAM.xml"));
 }

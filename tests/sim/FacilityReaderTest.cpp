@@ -73,10 +73,12 @@ TEST_F(SimLinkTest, EveryAirportOfTheWorldHasStandsInTheSimulator) {
     ASSERT_TRUE(data.has_value());
     EXPECT_NEAR(data->latitude, lfpg->latitude, 1e-9);
     EXPECT_NEAR(data->longitude, lfpg->longitude, 1e-9);
-    EXPECT_TRUE(std::any_of(data->parkings.begin(), data->parkings.end(), [](const auto& p) { return p.type == 13; }))
-        << "a vehicle parking, as real airports have";
-    EXPECT_TRUE(std::any_of(data->parkings.begin(), data->parkings.end(), [](const auto& p) { return p.type == 9; }))
-        << "an airport with airline service has medium gates";
+    EXPECT_TRUE(std::any_of(data->parkings.begin(), data->parkings.end(), [](const auto& p) {
+        return p.type == 13;
+    })) << "a vehicle parking, as real airports have";
+    EXPECT_TRUE(std::any_of(data->parkings.begin(), data->parkings.end(), [](const auto& p) {
+        return p.type == 9;
+    })) << "an airport with airline service has medium gates";
     ScannedAirport scanned;
     scanned.file.icao = "LFPG";
     gf_takeFacilityData(*data, scanned);
@@ -87,12 +89,14 @@ TEST_F(SimLinkTest, EveryAirportOfTheWorldHasStandsInTheSimulator) {
     for (const Stand& a : stands) {
         EXPECT_TRUE(ids.insert(a.id).second) << a.id << " twice";
         helipads += a.heli ? 1 : 0;
-        const double fromReference = gf_distanceNm(a.latitude, a.longitude, lfpg->latitude, lfpg->longitude) * 1852.0;
+        const double fromReference =
+            gf_distanceNm(a.latitude, a.longitude, lfpg->latitude, lfpg->longitude) * 1852.0;
         EXPECT_GT(fromReference, 100.0) << a.id << " stands on the runways";
         EXPECT_LT(fromReference, 2000.0) << a.id << " is not at the airport";
         for (const Stand& b : stands)
             if (&a != &b && !a.heli && !b.heli)
-                EXPECT_GE(gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude), a.radius + b.radius)
+                EXPECT_GE(gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude),
+                          a.radius + b.radius)
                     << a.id << " and " << b.id << " overlap";
     }
     EXPECT_EQ(helipads, 1u);
@@ -107,7 +111,8 @@ TEST_F(SimLinkTest, EveryAirportOfTheWorldHasStandsInTheSimulator) {
     const auto field = reader.read("EHTX");
     ASSERT_TRUE(field.has_value());
     EXPECT_FALSE(field->parkings.empty());
-    EXPECT_TRUE(std::none_of(field->parkings.begin(), field->parkings.end(), [](const auto& p) { return p.type >= 8 && p.type <= 10; }));
+    EXPECT_TRUE(std::none_of(field->parkings.begin(), field->parkings.end(),
+                             [](const auto& p) { return p.type >= 8 && p.type <= 10; }));
     reader.close();
 }
 

@@ -29,15 +29,18 @@ constexpr int kWideningPasses = 20;
 
 // Simulator parking types.
 constexpr std::uint16_t kNoType = 0, kRampGa = 1, kRampGaSmall = 2, kRampGaMedium = 3, kRampGaLarge = 4,
-                        kRampCargo = 5, kRampMilCargo = 6, kRampMilCombat = 7, kGateSmall = 8, kGateMedium = 9,
-                        kGateHeavy = 10;
+                        kRampCargo = 5, kRampMilCargo = 6, kRampMilCombat = 7, kGateSmall = 8,
+                        kGateMedium = 9, kGateHeavy = 10;
 
 std::string lf_lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
 
-bool lf_has(const std::string& lowerText, const char* part) { return lowerText.find(part) != std::string::npos; }
+bool lf_has(const std::string& lowerText, const char* part) {
+    return lowerText.find(part) != std::string::npos;
+}
 
 std::string lf_rest(std::istringstream& in) {
     std::string rest;
@@ -45,25 +48,34 @@ std::string lf_rest(std::istringstream& in) {
     const auto first = rest.find_first_not_of(" \t");
     if (first == std::string::npos) return {};
     rest = rest.substr(first);
-    while (!rest.empty() && (rest.back() == '\r' || rest.back() == ' ')) rest.pop_back();
+    while (!rest.empty() && (rest.back() == '\r' || rest.back() == ' '))
+        rest.pop_back();
     return rest;
 }
 
 bool lf_isCode(const std::string& icao) {
-    return icao.size() == 4 && std::all_of(icao.begin(), icao.end(), [](unsigned char c) { return std::isalnum(c) != 0; });
+    return icao.size() == 4 &&
+           std::all_of(icao.begin(), icao.end(), [](unsigned char c) { return std::isalnum(c) != 0; });
 }
 
 // Ramp-start width codes A-F of the newer rows: half the wingspan limit of the ICAO aerodrome
 // reference codes (15, 24, 36, 52, 65, 80 m).
 double lf_radiusForSizeCode(char code) {
     switch (code) {
-    case 'A': return 7.5;
-    case 'B': return 12.0;
-    case 'C': return 18.0;
-    case 'D': return 26.0;
-    case 'E': return 32.5;
-    case 'F': return 40.0;
-    default: return 0.0;
+    case 'A':
+        return 7.5;
+    case 'B':
+        return 12.0;
+    case 'C':
+        return 18.0;
+    case 'D':
+        return 26.0;
+    case 'E':
+        return 32.5;
+    case 'F':
+        return 40.0;
+    default:
+        return 0.0;
     }
 }
 
@@ -71,8 +83,10 @@ std::set<std::string> lf_aircraftKinds(const std::string& list) {
     std::set<std::string> kinds;
     std::istringstream in(list);
     for (std::string kind; std::getline(in, kind, '|');) {
-        if (kind == "all") kinds.insert({"heavy", "jets", "turboprops", "props", "helos"});
-        else if (!kind.empty()) kinds.insert(kind);
+        if (kind == "all")
+            kinds.insert({"heavy", "jets", "turboprops", "props", "helos"});
+        else if (!kind.empty())
+            kinds.insert(kind);
     }
     return kinds;
 }
@@ -93,20 +107,24 @@ double lf_radiusForKind(const std::string& kind) {
 }
 
 bool lf_isHeliName(const std::string& lower) {
-    return lf_has(lower, "heli") || (lower.size() >= 2 && lower[0] == 'h' && std::isdigit(static_cast<unsigned char>(lower[1])));
+    return lf_has(lower, "heli") ||
+           (lower.size() >= 2 && lower[0] == 'h' && std::isdigit(static_cast<unsigned char>(lower[1])));
 }
 
-bool lf_isCargoName(const std::string& lower) { return lf_has(lower, "cargo") || lf_has(lower, "freight"); }
+bool lf_isCargoName(const std::string& lower) {
+    return lf_has(lower, "cargo") || lf_has(lower, "freight");
+}
 
 // Spots for holding, run-ups or engine tests are no places to park an aircraft.
 bool lf_isNoStand(const std::string& lower) {
-    return lf_has(lower, "hold") || lf_has(lower, "rwy") || lf_has(lower, "runway") || lf_has(lower, "engine test") ||
-           lf_has(lower, "run-up") || lf_has(lower, "runup");
+    return lf_has(lower, "hold") || lf_has(lower, "rwy") || lf_has(lower, "runway") ||
+           lf_has(lower, "engine test") || lf_has(lower, "run-up") || lf_has(lower, "runup");
 }
 
 bool lf_isGaName(const std::string& lower) {
     std::string words = lower;
-    std::replace_if(words.begin(), words.end(), [](unsigned char c) { return std::isalnum(c) == 0; }, ' ');
+    std::replace_if(
+        words.begin(), words.end(), [](unsigned char c) { return std::isalnum(c) == 0; }, ' ');
     std::istringstream in(words);
     for (std::string word; in >> word;)
         if (word == "ga" || word == "tie" || word == "aeroclub") return true;
@@ -134,9 +152,15 @@ Shape lf_rampStartShape(const StandSource& spot) {
     if (lf_isCargoName(name) && airliner) {
         shape.type = kRampCargo;
     } else if (spot.kind == "gate") {
-        shape.type = largest == "heavy" ? kGateHeavy : largest == "jets" ? kGateMedium : largest == "turboprops" ? kGateSmall : kRampGa;
+        shape.type = largest == "heavy"        ? kGateHeavy
+                     : largest == "jets"       ? kGateMedium
+                     : largest == "turboprops" ? kGateSmall
+                                               : kRampGa;
     } else if (spot.kind == "tie_down" || spot.kind == "hangar") {
-        shape.type = largest == "props" ? kRampGaSmall : largest == "turboprops" ? kRampGaMedium : largest == "jets" ? kRampGaLarge : kNoType;
+        shape.type = largest == "props"        ? kRampGaSmall
+                     : largest == "turboprops" ? kRampGaMedium
+                     : largest == "jets"       ? kRampGaLarge
+                                               : kNoType;
         shape.ramp = true;
     } else {
         // "misc": an apron spot that says only which aircraft fit; the radius decides.
@@ -149,11 +173,18 @@ Shape lf_groundnetShape(const StandSource& spot) {
     Shape shape;
     shape.radiusM = spot.radiusMeters > 0 ? spot.radiusMeters : kJetRadiusM;
     const double r = shape.radiusM;
-    if (spot.kind == "cargo") shape.type = kRampCargo;
-    else if (spot.kind == "mil-cargo") shape.type = kRampMilCargo;
-    else if (spot.kind == "mil-fighter") shape.type = kRampMilCombat;
-    else if (spot.kind == "ga") shape.type = r <= kPropRadiusM + 2.5 ? kRampGaSmall : r <= kTurbopropRadiusM + 3.0 ? kRampGaMedium : kRampGaLarge;
-    else shape.type = r >= 30.0 ? kGateHeavy : r >= kJetRadiusM ? kGateMedium : kGateSmall;
+    if (spot.kind == "cargo")
+        shape.type = kRampCargo;
+    else if (spot.kind == "mil-cargo")
+        shape.type = kRampMilCargo;
+    else if (spot.kind == "mil-fighter")
+        shape.type = kRampMilCombat;
+    else if (spot.kind == "ga")
+        shape.type = r <= kPropRadiusM + 2.5        ? kRampGaSmall
+                     : r <= kTurbopropRadiusM + 3.0 ? kRampGaMedium
+                                                    : kRampGaLarge;
+    else
+        shape.type = r >= 30.0 ? kGateHeavy : r >= kJetRadiusM ? kGateMedium : kGateSmall;
     return shape;
 }
 
@@ -188,10 +219,16 @@ std::string lf_uniqueName(std::string name, std::map<std::string, int>& seen) {
     return n == 1 ? name : fmt::format("{} {}", name, n);
 }
 
-double lf_meters(const StandSource& a, const StandSource& b) { return gf_distanceNm(a.lat, a.lon, b.lat, b.lon) * kMetersPerNm; }
-double lf_meters(const Stand& a, const Stand& b) { return gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude) * kMetersPerNm; }
+double lf_meters(const StandSource& a, const StandSource& b) {
+    return gf_distanceNm(a.lat, a.lon, b.lat, b.lon) * kMetersPerNm;
+}
+double lf_meters(const Stand& a, const Stand& b) {
+    return gf_distanceNm(a.latitude, a.longitude, b.latitude, b.longitude) * kMetersPerNm;
+}
 
-double lf_roundUpToTenth(double meters) { return std::ceil(meters * 10.0 - 1e-9) / 10.0; }
+double lf_roundUpToTenth(double meters) {
+    return std::ceil(meters * 10.0 - 1e-9) / 10.0;
+}
 
 // Widens pairs that overlap by less than the program's margin; radii only grow, so a few passes
 // settle every row of stands.
@@ -226,7 +263,8 @@ double lf_groundnetAngle(const std::string& text) {
 
 } // namespace
 
-std::map<std::string, AirportSource> gf_readAptStands(const fs::path& aptDat, const std::set<std::string>& startupAirports) {
+std::map<std::string, AirportSource> gf_readAptStands(const fs::path& aptDat,
+                                                      const std::set<std::string>& startupAirports) {
     std::ifstream in(aptDat);
     if (!in) throw std::runtime_error(fmt::format("cannot read '{}'", aptDat.string()));
     std::map<std::string, AirportSource> airports;
@@ -256,7 +294,8 @@ std::map<std::string, AirportSource> gf_readAptStands(const fs::path& aptDat, co
             row >> current.elevationFeet >> tower >> unused >> current.icao;
             current.name = lf_rest(row);
             // Closed fields, sea and heliports and codes the program cannot hold are left out.
-            if (code != 1 || current.name.find("[X]") != std::string::npos || !lf_isCode(current.icao)) current.icao.clear();
+            if (code != 1 || current.name.find("[X]") != std::string::npos || !lf_isCode(current.icao))
+                current.icao.clear();
         } else if (code == 15 && !current.icao.empty() && startupAirports.count(current.icao)) {
             StandSource spot;
             row >> spot.lat >> spot.lon >> spot.headingDeg;
@@ -268,7 +307,8 @@ std::map<std::string, AirportSource> gf_readAptStands(const fs::path& aptDat, co
             row >> spot.lat >> spot.lon >> spot.headingDeg >> spot.kind >> kinds;
             spot.aircraft = lf_aircraftKinds(kinds);
             spot.name = lf_rest(row);
-            if (!lf_isNoStand(lf_lower(spot.name))) current.stands.push_back(std::move(spot));
+            if (!lf_isNoStand(lf_lower(spot.name)))
+                current.stands.push_back(std::move(spot));
             else {
                 lastWasRamp = false;
                 continue;
@@ -286,14 +326,16 @@ std::map<std::string, AirportSource> gf_readAptStands(const fs::path& aptDat, co
 
 AirportSource gf_readGroundnet(const fs::path& groundnetXml) {
     pugi::xml_document doc;
-    if (!doc.load_file(groundnetXml.c_str())) throw std::runtime_error(fmt::format("cannot read '{}'", groundnetXml.string()));
+    if (!doc.load_file(groundnetXml.c_str()))
+        throw std::runtime_error(fmt::format("cannot read '{}'", groundnetXml.string()));
     AirportSource airport;
     const std::string file = groundnetXml.filename().string();
     airport.icao = file.substr(0, file.find('.'));
     airport.origin = StandOrigin::Groundnet;
     for (const auto parking : doc.child("groundnet").child("parkingList").children("Parking")) {
         StandSource spot;
-        spot.name = std::string(parking.attribute("name").as_string()) + parking.attribute("number").as_string();
+        spot.name =
+            std::string(parking.attribute("name").as_string()) + parking.attribute("number").as_string();
         std::replace(spot.name.begin(), spot.name.end(), '_', ' ');
         spot.lat = lf_groundnetAngle(parking.attribute("lat").as_string());
         spot.lon = lf_groundnetAngle(parking.attribute("lon").as_string());
@@ -329,16 +371,23 @@ AirportSource gf_readLayoutStands(const fs::path& layoutJson) {
 AirportState gf_stockAirport(const AirportSource& source) {
     std::vector<StandSource> spots;
     for (const StandSource& spot : source.stands) {
-        const bool duplicate = std::any_of(spots.begin(), spots.end(),
-                                           [&](const StandSource& kept) { return lf_meters(kept, spot) < kDuplicateMeters; });
+        const bool duplicate = std::any_of(spots.begin(), spots.end(), [&](const StandSource& kept) {
+            return lf_meters(kept, spot) < kDuplicateMeters;
+        });
         if (!duplicate) spots.push_back(spot);
     }
     std::vector<Shape> shapes;
     for (const StandSource& spot : spots) {
         switch (source.origin) {
-        case StandOrigin::RampStarts: shapes.push_back(lf_rampStartShape(spot)); break;
-        case StandOrigin::Groundnet: shapes.push_back(lf_groundnetShape(spot)); break;
-        case StandOrigin::StartupLocations: shapes.push_back(lf_startupShape(spot)); break;
+        case StandOrigin::RampStarts:
+            shapes.push_back(lf_rampStartShape(spot));
+            break;
+        case StandOrigin::Groundnet:
+            shapes.push_back(lf_groundnetShape(spot));
+            break;
+        case StandOrigin::StartupLocations:
+            shapes.push_back(lf_startupShape(spot));
+            break;
         case StandOrigin::MadeUpLayout: {
             // The layout gives no sizes: as large as a heavy where the made-up spacing leaves room.
             double nearest = 2 * kHeavyRadiusM;
@@ -346,14 +395,16 @@ AirportState gf_stockAirport(const AirportSource& source) {
                 if (&other != &spot) nearest = std::min(nearest, lf_meters(spot, other));
             StandSource gate = spot;
             gate.kind = "gate";
-            gate.radiusMeters = spot.radiusMeters > 0 ? spot.radiusMeters : std::floor(nearest / 2.0 * 10.0) / 10.0;
+            gate.radiusMeters =
+                spot.radiusMeters > 0 ? spot.radiusMeters : std::floor(nearest / 2.0 * 10.0) / 10.0;
             shapes.push_back(lf_groundnetShape(gate));
             break;
         }
         }
     }
     std::vector<double> radii;
-    for (const Shape& shape : shapes) radii.push_back(shape.radiusM);
+    for (const Shape& shape : shapes)
+        radii.push_back(shape.radiusM);
     lf_widenOverlaps(spots, radii);
 
     AirportState state;
@@ -398,17 +449,22 @@ int gf_standClass(std::size_t standCount) {
 }
 
 std::string gf_originNote(StandOrigin origin) {
-    constexpr const char* kFlightGear = "FlightGear data (Debian package flightgear-data-base 2020.3.16), GPL-2+";
+    constexpr const char* kFlightGear =
+        "FlightGear data (Debian package flightgear-data-base 2020.3.16), GPL-2+";
     switch (origin) {
     case StandOrigin::RampStarts:
-        return fmt::format("Stands: ramp starts (rows 1300) of apt.dat (X-Plane 1000 layout, data cycle 2013.10), {}. "
-                           "Radii from the largest aircraft kind allowed.", kFlightGear);
+        return fmt::format(
+            "Stands: ramp starts (rows 1300) of apt.dat (X-Plane 1000 layout, data cycle 2013.10), {}. "
+            "Radii from the largest aircraft kind allowed.",
+            kFlightGear);
     case StandOrigin::Groundnet:
-        return fmt::format("Stands: parkings of the airport's groundnet file, {}. Radii as given there.", kFlightGear);
-    case StandOrigin::StartupLocations:
-        return fmt::format("Stands: start-up locations (rows 15) of apt.dat (data cycle 2013.10), {}. They name no "
-                           "aircraft kinds: jet stands (18 m) unless named for helicopters, general aviation or cargo.",
+        return fmt::format("Stands: parkings of the airport's groundnet file, {}. Radii as given there.",
                            kFlightGear);
+    case StandOrigin::StartupLocations:
+        return fmt::format(
+            "Stands: start-up locations (rows 15) of apt.dat (data cycle 2013.10), {}. They name no "
+            "aircraft kinds: jet stands (18 m) unless named for helicopters, general aviation or cargo.",
+            kFlightGear);
     case StandOrigin::MadeUpLayout:
         return "MADE UP: the demo scenario's stand layout (tools/scenario), not the airport's real stands. "
                "The open data holds no ramp starts or groundnet parkings for this airport.";
@@ -416,7 +472,8 @@ std::string gf_originNote(StandOrigin origin) {
     return {};
 }
 
-void gf_writeStockAirports(const std::vector<AirportState>& airports, const fs::path& out, const fs::path& classesFile,
+void gf_writeStockAirports(const std::vector<AirportState>& airports, const fs::path& out,
+                           const fs::path& classesFile,
                            const std::map<std::string, std::string>& sourceNotes) {
     fs::create_directories(out);
     std::string classes = "icao,stand_class\n";
@@ -432,11 +489,13 @@ void gf_writeStockAirports(const std::vector<AirportState>& airports, const fs::
             in.close();
             const auto afterDeclaration = text.rfind("?>", 64) == std::string::npos ? 0 : text.find('\n') + 1;
             text.insert(afterDeclaration, fmt::format("<!-- {} -->\n", note->second));
-            if (!gf_writeFileAtomically(file, text)) throw std::runtime_error("cannot write " + file.string());
+            if (!gf_writeFileAtomically(file, text))
+                throw std::runtime_error("cannot write " + file.string());
         }
         classes += fmt::format("{},{}\n", airport.icao, gf_standClass(airport.stands.size()));
     }
-    if (!gf_writeFileAtomically(classesFile, classes)) throw std::runtime_error("cannot write " + classesFile.string());
+    if (!gf_writeFileAtomically(classesFile, classes))
+        throw std::runtime_error("cannot write " + classesFile.string());
 }
 
 } // namespace vorl::refdata

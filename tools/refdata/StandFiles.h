@@ -54,8 +54,8 @@ AirportSource gf_readLayoutStands(const std::filesystem::path& layoutJson);
 
 // Stand radii in metres by the largest kind of aircraft a spot takes; helicopter-only spots are
 // helipads of 20 m, half of that their radius, as the add-on scan sizes helipads.
-inline constexpr double kHeavyRadiusM = 32.5, kJetRadiusM = 18.0, kTurbopropRadiusM = 12.0, kPropRadiusM = 7.5,
-                        kHelipadRadiusM = 10.0;
+inline constexpr double kHeavyRadiusM = 32.5, kJetRadiusM = 18.0, kTurbopropRadiusM = 12.0,
+                        kPropRadiusM = 7.5, kHelipadRadiusM = 10.0;
 
 // An archived stock airport file's content. Radii follow the source: the groundnet radius, the
 // apt.dat size code, else the largest aircraft kind allowed; start-up locations allow no kinds

@@ -14,7 +14,9 @@ using namespace vorl::standin;
 namespace {
 
 // The metres between two parkings given by their offsets from the same reference point.
-double lf_apart(const StandInParking& a, const StandInParking& b) { return std::hypot(a.biasX - b.biasX, a.biasZ - b.biasZ); }
+double lf_apart(const StandInParking& a, const StandInParking& b) {
+    return std::hypot(a.biasX - b.biasX, a.biasZ - b.biasZ);
+}
 
 void lf_worldOfTwo() {
     AirportDatabase& world = gf_airportDatabase();
@@ -70,7 +72,8 @@ TEST(FacilityAnswers, EveryAirportOfTheWorldGetsPlausibleStandsTheSameEachTime) 
     std::set<std::tuple<int, int, int>> names;
     for (const StandInParking& p : airline->parkings) {
         types.insert(p.type);
-        EXPECT_TRUE(names.insert({p.name, p.suffix, p.number}).second) << "name " << p.name << " number " << p.number << " twice";
+        EXPECT_TRUE(names.insert({p.name, p.suffix, p.number}).second)
+            << "name " << p.name << " number " << p.number << " twice";
         EXPECT_GT(std::hypot(p.biasX, p.biasZ), 100.0) << "off the runways";
         EXPECT_GT(p.radiusM, 4.0);
         for (const StandInParking& q : airline->parkings)
@@ -86,6 +89,7 @@ TEST(FacilityAnswers, EveryAirportOfTheWorldGetsPlausibleStandsTheSameEachTime) 
 
     const auto field = gf_facilityAirport({}, "XGAF");
     ASSERT_TRUE(field.has_value());
-    for (const StandInParking& p : field->parkings) EXPECT_FALSE(p.type >= 8 && p.type <= 10) << "no gates without airlines";
+    for (const StandInParking& p : field->parkings)
+        EXPECT_FALSE(p.type >= 8 && p.type <= 10) << "no gates without airlines";
     EXPECT_FALSE(field->parkings.empty());
 }

@@ -58,14 +58,17 @@ constexpr const char* kGroundnet = R"(<?xml version="1.0"?>
 </groundnet>
 )";
 
-double lf_radiusMeters(const Stand& stand) { return stand.radius / 0.0005399568034557236; }
+double lf_radiusMeters(const Stand& stand) {
+    return stand.radius / 0.0005399568034557236;
+}
 
 // Great-circle distance in metres on the sphere of 3437.7468 nautical miles.
 double lf_meters(const Stand& a, const Stand& b) {
     const double rad = 3.141592653589793 / 180.0;
     const double dLat = (b.latitude - a.latitude) * rad, dLon = (b.longitude - a.longitude) * rad;
-    const double h = std::pow(std::sin(dLat / 2), 2) +
-                     std::cos(a.latitude * rad) * std::cos(b.latitude * rad) * std::pow(std::sin(dLon / 2), 2);
+    const double h = std::pow(std::sin(dLat / 2), 2) + std::cos(a.latitude * rad) *
+                                                           std::cos(b.latitude * rad) *
+                                                           std::pow(std::sin(dLon / 2), 2);
     return 2 * 3437.7468 * std::atan2(std::sqrt(h), std::sqrt(1 - h)) * 1852.0;
 }
 
@@ -82,7 +85,8 @@ TEST(StandFiles, RampStartsTakeTheirRadiusFromTheLargestAircraftKind) {
     EXPECT_TRUE(airports.at("EHXX").stands.empty()) << "start-up locations only where asked for";
 
     const AirportState nw = gf_stockAirport(airports.at("EHNW"));
-    ASSERT_EQ(nw.stands.size(), 5u) << "the hold-short spot is no stand; start-up rows are not taken beside ramp starts";
+    ASSERT_EQ(nw.stands.size(), 5u)
+        << "the hold-short spot is no stand; start-up rows are not taken beside ramp starts";
     EXPECT_NEAR(lf_radiusMeters(nw.stands[0]), 32.5, 1e-6);
     EXPECT_EQ(nw.stands[0].type, 10) << "a heavy gate";
     EXPECT_NEAR(lf_radiusMeters(nw.stands[1]), 32.5, 1e-6) << "size code E: a 65 m wingspan";
@@ -106,7 +110,8 @@ TEST(StandFiles, StartupLocationsAreJetStandsUnlessNamedOtherwiseAndOverlapsBeco
     EXPECT_EQ(xx.stands[1].id, "Stand 2");
     EXPECT_EQ(xx.stands[0].type, 9);
     // 30 m apart, 18 m each: they overlap by less than the program's margin and are widened.
-    EXPECT_GT(lf_radiusMeters(xx.stands[0]) + lf_radiusMeters(xx.stands[1]), 1.1 * lf_meters(xx.stands[0], xx.stands[1]));
+    EXPECT_GT(lf_radiusMeters(xx.stands[0]) + lf_radiusMeters(xx.stands[1]),
+              1.1 * lf_meters(xx.stands[0], xx.stands[1]));
     EXPECT_LT(lf_radiusMeters(xx.stands[0]), 18.5);
     EXPECT_TRUE(xx.stands[2].cargo);
     EXPECT_NEAR(lf_radiusMeters(xx.stands[2]), 18.0, 1e-6);
@@ -117,7 +122,8 @@ TEST(StandFiles, StartupLocationsAreJetStandsUnlessNamedOtherwiseAndOverlapsBeco
     gf_writeStockAirports({xx}, dir / "airports" / "my_thirdparty", dir / "classes.csv",
                           {{"EHXX", gf_originNote(StandOrigin::StartupLocations)}});
     EXPECT_EQ(vorl::test::readFile(dir / "classes.csv"), "icao,stand_class\nEHXX,1\n");
-    EXPECT_NE(vorl::test::readFile(dir / "airports" / "my_thirdparty" / "EHXX.xml").find("GPL-2+"), std::string::npos);
+    EXPECT_NE(vorl::test::readFile(dir / "airports" / "my_thirdparty" / "EHXX.xml").find("GPL-2+"),
+              std::string::npos);
     gf_airportFilesContext() = {};
     gf_airportFilesContext().root = dir.path();
     AirportState read;
@@ -156,7 +162,8 @@ TEST(ShippedArchive, EveryFileReadsAndOverlappingStandsAreAdjacent) {
     pugi::xml_document airports;
     ASSERT_TRUE(airports.load_file((data / "airports.xml").c_str()));
     std::map<std::string, int> classes;
-    for (const auto ap : airports.child("root").child("airports").children("ap")) classes[ap.attribute("c").as_string()] = ap.attribute("s").as_int();
+    for (const auto ap : airports.child("root").child("airports").children("ap"))
+        classes[ap.attribute("c").as_string()] = ap.attribute("s").as_int();
 
     // The program reads them as local files of a working folder.
     TempFolder dir;
@@ -182,7 +189,8 @@ TEST(ShippedArchive, EveryFileReadsAndOverlappingStandsAreAdjacent) {
         }
     }
     std::size_t listed = 0;
-    for (const auto& [icao, standClass] : classes) listed += standClass >= 1 ? 1 : 0;
+    for (const auto& [icao, standClass] : classes)
+        listed += standClass >= 1 ? 1 : 0;
     EXPECT_EQ(listed, files) << "every airport with a stand class has its file";
     EXPECT_GT(files, 100u);
     EXPECT_GT(stands, 1000u);
