@@ -731,7 +731,7 @@ SimBackend::HRESULT SimStandIn::requestFacilityData(HANDLE handle, DWORD defineI
     auto& target = client == &mainFacilities_ ? queue_ : client->queue;
     const DWORD version = config_.version == SimulatorVersion::Msfs2020 ? 5 : 6;
     const auto definition = client->definitions.find(defineId);
-    const auto airport = gf_facilityAirport(config_.airports, wanted);
+    const auto airport = gf_facilityAirport(config_.airports, wanted, config_.communityFolder);
     // An airport the simulator does not have answers with the end record alone.
     if (definition != client->definitions.end() && airport) {
         auto records = gf_facilityRecords(definition->second, *airport, requestId, nextFacilityUniqueId_, version);

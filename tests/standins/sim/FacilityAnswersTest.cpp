@@ -6,7 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "airports/AirportDatabase.h"
+#include "airports/BglReader.h"
+#include "common/Geodesy.h"
+#include "sim/FacilityRecords.h"
 #include "standins/sim/FacilityAnswers.h"
+#include "tests/support/TempFolder.h"
+#include "tools/sceneries/Sceneries.h"
 
 using namespace vorl;
 using namespace vorl::standin;
@@ -16,6 +21,12 @@ namespace {
 // The metres between two parkings given by their offsets from the same reference point.
 double lf_apart(const StandInParking& a, const StandInParking& b) {
     return std::hypot(a.biasX - b.biasX, a.biasZ - b.biasZ);
+}
+
+std::string lf_lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
 }
 
 void lf_worldOfTwo() {
@@ -92,4 +103,55 @@ TEST(FacilityAnswers, EveryAirportOfTheWorldGetsPlausibleStandsTheSameEachTime) 
     for (const StandInParking& p : field->parkings)
         EXPECT_FALSE(p.type >= 8 && p.type <= 10) << "no gates without airlines";
     EXPECT_FALSE(field->parkings.empty());
+}
+
+// An installed airport scenery answers with its own stands, as the program's BGL reader finds
+// them, the parkings placed relative to the reference point.
+TEST(FacilityAnswers, InstalledSceneriesAnswerWithTheirOwnStands) {
+    test::TempFolder install;
+    for (const tools::SceneryPackage& package : tools::gf_demoSceneries(true))
+        tools::gf_writeScenery(install.path(), package);
+    const std::filesystem::path community = install / "Community";
+    for (const std::string icao : {"EHLE", "EHRD"}) {
+        ScannedAirport fromBgl;
+        fromBgl.file.icao = icao;
+        bool read = false;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(install.path()))
+            if (entry.path().extension() == ".bgl" &&
+                lf_lower(entry.path().string()).find(lf_lower(icao)) != std::string::npos &&
+                entry.path().string().find("statics") == std::string::npos && !read)
+                read = gf_readBglAirport(entry.path(), icao, fromBgl);
+        ASSERT_TRUE(read) << icao;
+
+        const auto answer = gf_facilityAirport({}, icao, community);
+        ASSERT_TRUE(answer.has_value()) << icao;
+        EXPECT_EQ(answer->name, fromBgl.file.name);
+        ScannedAirport fromFacilities;
+        fromFacilities.file.icao = icao;
+        FacilityAirport data;
+        data.latitude = answer->lat;
+        data.longitude = answer->lon;
+        for (const StandInParking& p : answer->parkings)
+            data.parkings.push_back({p.type, p.name, p.suffix, p.number, static_cast<float>(p.headingDeg),
+                                     static_cast<float>(p.radiusM), static_cast<float>(p.biasX),
+                                     static_cast<float>(p.biasZ)});
+        for (const StandInHelipad& h : answer->helipads)
+            data.helipads.push_back({h.lat, h.lon, h.altitudeM, static_cast<float>(h.headingDeg),
+                                     static_cast<float>(h.lengthM), static_cast<float>(h.widthM), h.surface,
+                                     h.type});
+        gf_takeFacilityData(data, fromFacilities);
+        ASSERT_EQ(fromFacilities.file.stands.size(), fromBgl.file.stands.size()) << icao;
+        for (const Stand& expected : fromBgl.file.stands) {
+            const auto same =
+                std::find_if(fromFacilities.file.stands.begin(), fromFacilities.file.stands.end(),
+                             [&](const Stand& s) { return s.id == expected.id; });
+            ASSERT_NE(same, fromFacilities.file.stands.end()) << icao << " " << expected.id;
+            EXPECT_LT(gf_distanceNm(same->latitude, same->longitude, expected.latitude, expected.longitude) *
+                          1852.0,
+                      1.0)
+                << icao << " " << expected.id;
+            EXPECT_NEAR(same->radius, expected.radius, 1e-6);
+            EXPECT_EQ(same->type, expected.type);
+        }
+    }
 }
