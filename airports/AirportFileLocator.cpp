@@ -71,10 +71,21 @@ std::string gf_downloadAirportFile(const std::string& archivePath, const fs::pat
     const auto& context = gf_airportFilesContext();
     const std::string url =
         fmt::format("{}/downloads/{}/{}", context.serverBase, context.msfs2020 ? "MSFS" : "MSFS2024", archivePath);
-    if (!context.serverBase.empty() && gf_downloadFile(url, target)) return {};
     std::error_code ec;
+    if (!context.serverBase.empty()) {
+        if (gf_downloadFile(url, target)) return {};
+        fs::remove(target, ec);
+        logLine("failed to download: '{}'", url);
+    }
+    // The install folder ships the archive, so a user without a server, or whose server fails,
+    // still gets the archived airports. The server comes first since it may hold newer files.
+    const fs::path shipped = context.resolve(archivePath);
+    if (fs::is_regular_file(shipped, ec) && fs::copy_file(shipped, target, fs::copy_options::overwrite_existing, ec)) {
+        logLine("archived airport file '{}' taken from the install folder", archivePath);
+        return {};
+    }
     fs::remove(target, ec);
-    logLine("failed to download: '{}'", url);
+    if (context.serverBase.empty()) logLine("failed to download: '{}'", url);
     return url;
 }
 

@@ -15,7 +15,9 @@ bool gf_hasAirportFile(std::string_view icao);
 std::string gf_readRedirect(const std::filesystem::path& file);
 
 // Fetches an archived airport file (e.g. "archive/stock/EHAM.xml") from the maker's server into
-// `target`. Empty on success, else the URL that failed; a failed download leaves no file.
+// `target`; when no server is set or the server fails, copies the one the install folder ships
+// (the same path below the working folder). Empty on success, else the URL that failed; a failed
+// fetch leaves no file.
 std::string gf_downloadAirportFile(const std::string& archivePath, const std::filesystem::path& target);
 
 // Local files are those below airports/; anything else lives on the download server.

@@ -1,4 +1,5 @@
 #pragma once
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,22 @@ struct StandInAirport {
     std::vector<StandInParking> parkings;
     std::vector<StandInHelipad> helipads;
 };
+
+// The airport the simulator answers a facility request for: a configured airport with parkings
+// or helipads as configured; else an airport scenery installed in the simulator's packages (the
+// BGL files below `communityFolder` and its sibling Official folder whose path names the code),
+// with its own stands; else a configured airport, or any other airport of the world (the airport
+// database of the process, which the program reads at start-up), with generated stands.
+// Nothing for an airport the simulator does not know.
+std::optional<StandInAirport>
+gf_facilityAirport(const std::vector<StandInAirport>& configured, const std::string& icao,
+                   const std::optional<std::filesystem::path>& communityFolder = {});
+
+// Plausible stands for an airport without a layout of its own, the same for every request of one
+// code: an airline apron with medium gates, every fifth one heavy, a few small and cargo stands
+// (only when `airline`), a general-aviation ramp, a vehicle parking and a helipad, placed by
+// BIAS_X/BIAS_Z metres from the reference point on one side of it, noses towards the buildings.
+StandInAirport gf_generatedStands(StandInAirport airport, bool airline);
 
 // True when the simulator knows the field name ("OPEN AIRPORT", "LATITUDE", ...) in the entry
 // it is added to; `open` is the stack of the entries opened so far and follows OPEN/CLOSE.

@@ -731,10 +731,9 @@ SimBackend::HRESULT SimStandIn::requestFacilityData(HANDLE handle, DWORD defineI
     auto& target = client == &mainFacilities_ ? queue_ : client->queue;
     const DWORD version = config_.version == SimulatorVersion::Msfs2020 ? 5 : 6;
     const auto definition = client->definitions.find(defineId);
-    const auto airport = std::find_if(config_.airports.begin(), config_.airports.end(),
-                                      [&](const StandInAirport& a) { return a.icao == wanted; });
+    const auto airport = gf_facilityAirport(config_.airports, wanted, config_.communityFolder);
     // An airport the simulator does not have answers with the end record alone.
-    if (definition != client->definitions.end() && airport != config_.airports.end()) {
+    if (definition != client->definitions.end() && airport) {
         auto records = gf_facilityRecords(definition->second, *airport, requestId, nextFacilityUniqueId_, version);
         nextFacilityUniqueId_ += static_cast<DWORD>(records.size());
         for (auto& record : records) target.push_back(std::move(record));

@@ -127,6 +127,54 @@ TEST(AirportFileReader, ArchivedFilesComeFromTheDownloadServerForTheSimulatorInU
     EXPECT_FALSE(fs::exists(target)) << "a failed download leaves no file";
 }
 
+// The install folder ships the archive: without a server, and when the server fails, the
+// archived file comes from there; a server that has the file comes first.
+TEST(AirportFileReader, ArchivedFilesComeFromTheInstallFolderWithoutAServerOrWhenItFails) {
+    AirportFilesFixture f;
+    f.standClasses = {{"EHAM", 1}};
+    f.write("archive/stock/EHAM.xml", airportXml(standXml("Shipped", 0, 30) + "</parkpos>"));
+
+    AirportState state = ehamState();
+    EXPECT_EQ(gf_readApf(gf_locateAirportFile("EHAM"), state), "") << "no server set";
+    ASSERT_EQ(state.stands.size(), 1u);
+    EXPECT_EQ(state.stands[0].id, "Shipped");
+    std::string stand;
+    EXPECT_LT(gf_readDestApfForClosestStand("EHAM", 52.3, 4.7601, stand), 0.01);
+    EXPECT_EQ(stand, "Shipped");
+
+    TempFolder server;
+    writeFile(server / "MSFS" / "archive" / "stock" / "EHAM.xml", airportXml(standXml("Served", 0, 30) + "</parkpos>"));
+    standin::DownloadServerStandIn standIn(server.path());
+    standIn.start();
+    gf_airportFilesContext().serverBase = standIn.baseUrl();
+    state = ehamState();
+    EXPECT_EQ(gf_readApf(gf_locateAirportFile("EHAM"), state), "");
+    ASSERT_EQ(state.stands.size(), 1u);
+    EXPECT_EQ(state.stands[0].id, "Served") << "the server comes first";
+
+    gf_airportFilesContext().msfs2020 = false; // the server has no 2024 file
+    state = ehamState();
+    EXPECT_EQ(gf_readApf(gf_locateAirportFile("EHAM"), state), "");
+    ASSERT_EQ(state.stands.size(), 1u);
+    EXPECT_EQ(state.stands[0].id, "Shipped");
+
+    const int port = standIn.port();
+    standIn.stop(); // the server is gone
+    gf_airportFilesContext().msfs2020 = true;
+    state = ehamState();
+    EXPECT_EQ(gf_readApf(gf_locateAirportFile("EHAM"), state), "");
+    ASSERT_EQ(state.stands.size(), 1u);
+    EXPECT_EQ(state.stands[0].id, "Shipped");
+
+    const fs::path target = f.dir / "airports" / "fetched.xml";
+    EXPECT_EQ(gf_downloadAirportFile("archive/stock/LEBL.xml", target),
+              fmt::format("http://127.0.0.1:{}/downloads/MSFS/archive/stock/LEBL.xml", port));
+    EXPECT_FALSE(fs::exists(target)) << "neither the server nor the install folder has it";
+    gf_airportFilesContext().serverBase.clear();
+    EXPECT_EQ(gf_downloadAirportFile("archive/stock/LEBL.xml", target), "/downloads/MSFS/archive/stock/LEBL.xml");
+    EXPECT_FALSE(fs::exists(target));
+}
+
 TEST(AirportFileXml, HalfHourTextsAndTheFitWindow) {
     HalfHourSet hours;
     EXPECT_EQ(gf_bitset2hours(hours), "");

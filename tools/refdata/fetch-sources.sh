@@ -32,6 +32,17 @@ lf_fetchDeb() {
 lf_fetchDeb flightgear-data-ai usr/share/games/flightgear/AI/Traffic
 # The world airport list (X-Plane apt.dat layout): idents, positions and elevations.
 lf_fetchDeb flightgear-data-base usr/share/games/flightgear/Airports/apt.dat.gz
+# The groundnet files (parkings with radii) of the scenery's airports, for the archived airport files.
+if [ ! -d deb/flightgear-data-base/usr/share/games/flightgear/Scenery/Airports ]; then
+  apt-get download flightgear-data-base
+  dpkg-deb --fsys-tarfile flightgear-data-base_*.deb |
+    tar -x -C deb/flightgear-data-base --wildcards './usr/share/games/flightgear/Scenery/Airports/*.groundnet.xml'
+  rm -f flightgear-data-base_*.deb
+fi
+# The whole apt.dat (ramp starts and start-up locations) for the archived airport files.
+if [ ! -s apt.dat ]; then
+  gzip -dc deb/flightgear-data-base/usr/share/games/flightgear/Airports/apt.dat.gz > apt.dat
+fi
 # Only the airport header rows (1 land, 16 sea, 17 heli) and their runways and helipads
 # (100, 101, 102) are needed: the builder places each airport at the centre of its runways.
 if [ ! -s apt-airports.dat ]; then
