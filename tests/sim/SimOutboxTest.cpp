@@ -94,6 +94,32 @@ TEST_F(OutboxTest, ACreatedAircraftIsFrozenAndReported) {
     EXPECT_TRUE(gf_simSession().pendingCreations.empty());
 }
 
+TEST_F(OutboxTest, AHelicopterIsIdentifiedLikeAnAeroplane) {
+    SimStandInConfig config;
+    config.liveryTitles = {kA320Title};
+    config.helicopterTitles = {"H145 ADAC"};
+    connect(config);
+    gf_simOutbox().queueLiveCreation(makeCreateRequest("DHXXX", 0x3c0001, "H145 ADAC"));
+    std::uint32_t objectId = 0;
+    for (int i = 0; i < 120 && objectId == 0; ++i) {
+        cycle();
+        for (const SimMessage& m : gf_simInbox().drain())
+            if (m.kind == SimMessageKind::LiveCreated && m.aircraftId == 0x3c0001u) objectId = m.objectId;
+    }
+    ASSERT_NE(objectId, 0u);
+    EXPECT_EQ(standIn->object(objectId)->category, "Helicopter");
+    cycle();
+    EXPECT_TRUE(standIn->object(objectId)->frozenLatLon);
+    gf_simOutbox().queueRemoval(objectId);
+    std::vector<SimMessage> removed;
+    for (int i = 0; i < 20 && removed.empty(); ++i) {
+        cycle();
+        removed = lf_drainKind(SimMessageKind::ObjectRemoved);
+    }
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_EQ(removed[0].objectId, objectId);
+}
+
 TEST_F(OutboxTest, StaticAircraftGetTheirOwnMessageKind) {
     connect();
     gf_simOutbox().queueStaticCreation(makeCreateRequest("PH-BXA", 512));
