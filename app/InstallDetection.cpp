@@ -106,8 +106,12 @@ std::optional<fs::path> gf_installedPackagesPath(const SimulatorFolders& folders
         if (open != std::string::npos && close != std::string::npos) {
             value = line.substr(open + 1, close - open - 1);
         } else {
+            // The simulator separates key and value by a blank or a tab, as in its indented blocks.
             value = line.substr(line.find("InstalledPackagesPath") + std::string("InstalledPackagesPath").size());
-            while (!value.empty() && value.front() == ' ') value.erase(0, 1);
+            const auto first = value.find_first_not_of(" \t");
+            value = first == std::string::npos
+                        ? std::string()
+                        : value.substr(first, value.find_last_not_of(" \t") - first + 1);
         }
         logLine("UserCfg.opt: InstalledPackagesPath={}", value);
         std::error_code ec;

@@ -17,8 +17,9 @@ struct FltsimSection {
 // What an aircraft.cfg says about its liveries.
 struct AircraftCfg {
     std::string type; // icao_type_designator of [General]
-    // base_container of [Variation]: a livery-only file takes its aircraft (and type) from
-    // there, a folder given relative to the file's own, e.g. "..\Asobo_A320_NEO".
+    // base_container of [Variation] (MSFS 2020) or [Livery] (MSFS 2024): a livery-only file
+    // takes its aircraft (and type) from there, a folder given relative to the file's own,
+    // e.g. "..\Asobo_A320_NEO".
     std::string baseContainer;
     std::vector<FltsimSection> sections;
 };

@@ -235,6 +235,7 @@ public:
 
 private:
     static constexpr int kMaxBaseSteps = 4;
+    static constexpr int kMaxPackageDepth = 3;
 
     std::optional<fs::path> locate(const fs::path& cfgFile, const std::string& base) {
         std::string relative = base;
@@ -263,19 +264,26 @@ private:
     const std::vector<fs::path>& packages() {
         if (packagesListed_) return packages_;
         packagesListed_ = true;
-        std::error_code ec;
-        const auto children = [&](const fs::path& parent, auto&& take) {
-            for (fs::directory_iterator it(parent, fs::directory_options::skip_permission_denied, ec), end; !ec && it != end;
-                 it.increment(ec))
-                if (it->is_directory(ec)) take(it->path());
-            ec.clear();
-        };
-        for (const fs::path& parent : packageParents_) children(parent, [&](const fs::path& p) { packages_.push_back(p); });
-        for (const fs::path& parent : deepParents_)
-            children(parent, [&](const fs::path& store) { children(store, [&](const fs::path& p) { packages_.push_back(p); }); });
+        for (const fs::path& parent : packageParents_) collect(parent, 0);
+        for (const fs::path& parent : deepParents_) collect(parent, 0);
         std::sort(packages_.begin(), packages_.end());
         packages_.erase(std::unique(packages_.begin(), packages_.end()), packages_.end());
         return packages_;
+    }
+
+    // The packages below `parent`: folders with a SimObjects folder, also where users keep
+    // them in folders of their own or inside other packages, a few levels down.
+    void collect(const fs::path& parent, int depth) {
+        std::error_code ec;
+        std::vector<fs::path> children;
+        for (fs::directory_iterator it(parent, fs::directory_options::skip_permission_denied, ec), end; !ec && it != end;
+             it.increment(ec))
+            if (it->is_directory(ec) && gf_lowerCase(it->path().filename().string()) != "simobjects")
+                children.push_back(it->path());
+        for (const fs::path& child : children) {
+            if (lf_childNoCase(child, "SimObjects")) packages_.push_back(child);
+            if (depth < kMaxPackageDepth) collect(child, depth + 1);
+        }
     }
 
     std::vector<fs::path> packageParents_;
@@ -577,8 +585,9 @@ std::vector<fs::path> gf_liveryFolders(const LiveryScanSettings& settings) {
         }
         ec.clear();
     };
-    // Community holds the packages; the Official folders hold them one level down (OneStore, Steam).
-    addChildren(settings.packagesPath / "Community", false);
+    // Community holds the packages, some users keep them in folders of their own; the Official
+    // folders hold them one level down (OneStore, Steam).
+    addChildren(settings.packagesPath / "Community", true);
     addChildren(settings.packagesPath / "Official", true);
     addChildren(settings.packagesPath / "Official2024", true);
     std::sort(packageFolders.begin(), packageFolders.end());
@@ -587,7 +596,12 @@ std::vector<fs::path> gf_liveryFolders(const LiveryScanSettings& settings) {
             const std::string name = folder.filename().string();
             if (name.find("_CVT_") != std::string::npos) continue;
             const bool hit = std::any_of(markers.begin(), markers.end(), [&](const char* m) { return gf_containsNoCase(name, m); });
-            if (!hit || std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
+            // A package inside one already found is scanned with it.
+            const bool inside = std::any_of(folders.begin(), folders.end(), [&](const fs::path& f) {
+                const fs::path relative = folder.lexically_relative(f);
+                return !relative.empty() && *relative.begin() != "..";
+            });
+            if (!hit || inside) continue;
             logLine("Automatic {} scan found folder: '{}'", logName, folder.string());
             folders.push_back(folder);
         }

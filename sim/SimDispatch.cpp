@@ -132,7 +132,10 @@ void lf_onEvent(const RecvEvent& record) {
 }
 
 void lf_onObjectAddRemove(const RecvEventObjectAddRemove& record) {
-    if (record.eObjType != static_cast<DWORD>(SimObjectType::Aircraft)) return;
+    // Helicopters are objects of a type of their own; both kinds are traffic of the program.
+    if (record.eObjType != static_cast<DWORD>(SimObjectType::Aircraft) &&
+        record.eObjType != static_cast<DWORD>(SimObjectType::Helicopter))
+        return;
     SimSession& session = gf_simSession();
     if (record.uEventID == simid::kEventObjectAdded) {
         if (record.dwData > session.userObjectId.load()) session.newlyAdded.push_back(record.dwData);
@@ -375,7 +378,8 @@ void lf_dispatch(const Recv& record, DWORD size, DispatchState& state) {
     case RecvId::EventFrame: gf_simOutbox().send(); return;
     case RecvId::SimObjectData: lf_onSimObjectData(static_cast<const RecvSimObjectData&>(record), size); return;
     case RecvId::SimObjectDataByType:
-        if (static_cast<const RecvSimObjectData&>(record).dwRequestID == simid::kReqInRange)
+        if (const DWORD request = static_cast<const RecvSimObjectData&>(record).dwRequestID;
+            request == simid::kReqInRange || request == simid::kReqHelicoptersInRange)
             lf_onAircraftInRange(static_cast<const RecvSimObjectData&>(record), size);
         return;
     case RecvId::AssignedObjectId:

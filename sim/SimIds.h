@@ -56,6 +56,9 @@ inline constexpr std::uint32_t kReqUserModel = 107;
 inline constexpr std::uint32_t kReqUserOnGround = 108;
 inline constexpr std::uint32_t kReqUserState = 109;
 inline constexpr std::uint32_t kReqFlightPlan = 110;
+// Helicopters within range: the simulator keeps them apart from the aircraft type, so they need
+// a by-type request of their own, answered like request 101.
+inline constexpr std::uint32_t kReqHelicoptersInRange = 111;
 
 struct SystemEventName {
     std::uint32_t id;

@@ -146,6 +146,10 @@ void requestAircraftInRange() {
         return backend.requestDataOnSimObjectType(handle, simid::kReqInRange, simid::kDefInRange, radius,
                                                   simconnect::SimObjectType::Aircraft);
     });
+    lf_request("SimConnect request ac within range fails", [radius](SimBackend& backend, simconnect::HANDLE handle) {
+        return backend.requestDataOnSimObjectType(handle, simid::kReqHelicoptersInRange, simid::kDefInRange, radius,
+                                                  simconnect::SimObjectType::Helicopter);
+    });
 }
 
 void requestStaticAttitude(std::uint32_t objectId) {

@@ -41,6 +41,8 @@ standin::SimStandIn& lf_session(int count) {
         const DataInitPosition at{52.30 + i * 1e-4, 4.76, 0, 0, 0, 0, 1, 0};
         standIn.aiCreateNonAtcAircraft(handle, "Bench Livery", ("T" + std::to_string(i)).c_str(), at, simid::kReqCreate);
     }
+    // The simulator answers creations some frames later.
+    for (int frame = 0; frame < 10; ++frame) standIn.advance(1000.0 / 30.0);
     DispatchState state;
     standIn.callDispatch(handle, gf_simDispatch, &state);
     session.newlyAdded.clear();
@@ -50,7 +52,7 @@ standin::SimStandIn& lf_session(int count) {
 void BM_SendPositions(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     standin::SimStandIn& standIn = lf_session(count);
-    const std::uint32_t firstId = standIn.userObjectId() + 1;
+    const std::uint32_t firstId = standIn.objects().front().id;
     SimOutbox& outbox = gf_simOutbox();
     AiPositionBlock block;
     block.latitude = 52.31;

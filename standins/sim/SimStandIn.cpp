@@ -4,11 +4,15 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <string_view>
+
+#include <pugixml.hpp>
 
 #include "common/Folders.h"
 #include "common/Geodesy.h"
 #include "common/SafeWrite.h"
 #include "standins/sim/InstalledTitles.h"
+#include "standins/sim/SimVariables.h"
 
 namespace vorl::standin {
 namespace {
@@ -45,6 +49,38 @@ void lf_copyText(char* target, std::size_t capacity, const std::string& text) {
     std::memcpy(target, text.data(), std::min(text.size(), capacity - 1));
 }
 
+struct FlightPlanAirports {
+    std::string departure, destination;
+};
+
+std::string lf_trimmed(const char* text) {
+    std::string value = text;
+    const auto first = value.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    return value.substr(first, value.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// A flight plan as the simulator loads it: an AceXML document whose SimBase.Document holds a
+// FlightPlan.FlightPlan; a plan type, when given, is IFR or VFR. Anything else is refused.
+std::optional<FlightPlanAirports> lf_readFlightPlan(const std::string& path) {
+    pugi::xml_document document;
+    if (!document.load_file(path.c_str())) return std::nullopt;
+    const pugi::xml_node root = document.document_element();
+    if (std::string_view(root.name()) != "SimBase.Document") return std::nullopt;
+    const pugi::xml_node plan = root.child("FlightPlan.FlightPlan");
+    if (!plan) return std::nullopt;
+    if (const pugi::xml_node type = plan.child("FPType")) {
+        const std::string value = lf_trimmed(type.child_value());
+        if (value != "IFR" && value != "VFR") return std::nullopt;
+    }
+    return FlightPlanAirports{lf_trimmed(plan.child_value("DepartureID")),
+                              lf_trimmed(plan.child_value("DestinationID"))};
+}
+
+SimObjectType lf_objectType(const std::string& category) {
+    return category == "Helicopter" ? SimObjectType::Helicopter : SimObjectType::Aircraft;
+}
+
 void lf_pushTrack(std::deque<TrackPoint>& track, double lat, double lon) {
     track.push_back({lat, lon});
     while (track.size() > kTrackPoints) track.pop_front();
@@ -55,9 +91,11 @@ void lf_pushTrack(std::deque<TrackPoint>& track, double lat, double lon) {
 SimStandIn::SimStandIn(SimStandInConfig config)
     : config_(std::move(config)), trace_(config_.tracePath, config_.keepTraceInMemory),
       startedAt_(std::chrono::steady_clock::now()) {
-    titles_.insert(config_.liveryTitles.begin(), config_.liveryTitles.end());
+    for (const std::string& title : config_.liveryTitles) titles_.emplace(title, "Airplane");
+    for (const std::string& title : config_.helicopterTitles) titles_.emplace(title, "Helicopter");
     if (config_.communityFolder)
-        for (const std::string& title : gf_readInstalledTitles(*config_.communityFolder)) titles_.insert(title);
+        for (InstalledAircraft& aircraft : gf_readInstalledAircraft(*config_.communityFolder))
+            titles_.emplace(std::move(aircraft.title), std::move(aircraft.category));
     startEpoch_ = config_.startEpoch ? *config_.startEpoch : static_cast<std::int64_t>(std::time(nullptr));
     // The wall clock at trace time 0, so that a trace can be lined up with other recordings.
     trace({{"event", "Start"},
@@ -127,14 +165,15 @@ void SimStandIn::queueSystemEvent(const std::string& name, DWORD data) {
     if (name != "Frame") trace({{"event", name}, {"data", data}});
 }
 
-void SimStandIn::queueObjectEvent(const std::string& name, std::uint32_t objectId) {
+void SimStandIn::queueObjectEvent(const std::string& name, const StandInObject& object) {
     const auto found = systemEvents_.find(gf_upperAscii(name));
     if (found == systemEvents_.end()) return;
     RecvEventObjectAddRemove record{};
     record.uGroupID = kUnknownGroup;
     record.uEventID = found->second;
-    record.dwData = objectId;
-    record.eObjType = static_cast<DWORD>(SimObjectType::Aircraft);
+    record.dwData = object.id;
+    // The simulator tells helicopters from aeroplanes by the category of their aircraft.cfg.
+    record.eObjType = static_cast<DWORD>(lf_objectType(object.category));
     queueRecord(record, RecvId::EventObjectAddRemove);
 }
 
@@ -298,6 +337,7 @@ std::string SimStandIn::textValue(const std::string& name, std::uint32_t objectI
     const auto found = objects_.find(objectId);
     if (name == "TITLE") return user ? config_.userTitle : found != objects_.end() ? found->second.title : "";
     if (name == "ATC MODEL") return user ? config_.userModel : "";
+    if (name == "CATEGORY") return user ? "Airplane" : found != objects_.end() ? found->second.category : "";
     if (name == "ATC ID") return user ? config_.userAtcId : found != objects_.end() ? found->second.tailNumber : "";
     return {};
 }
@@ -313,6 +353,7 @@ void SimStandIn::step() {
     if (nowMs_ - lastFrameMs_ >= framePeriod - 1e-6) {
         lastFrameMs_ = nowMs_;
         if (open_) {
+            onFrame();
             const auto found = systemEvents_.find("FRAME");
             if (found != systemEvents_.end()) {
                 RecvEventFrame frame{};
@@ -388,6 +429,7 @@ SimBackend::HRESULT SimStandIn::open(HANDLE* handle, const char* name, void*, DW
     clientEvents_.clear();
     groups_.clear();
     periodic_.clear();
+    creating_.clear();
     queue_.clear();
     const bool msfs2020 = config_.version == SimulatorVersion::Msfs2020;
     RecvOpen record{};
@@ -414,6 +456,7 @@ SimBackend::HRESULT SimStandIn::close(HANDLE handle) {
     if (!open_ || handle != this) return kFail;
     open_ = false;
     queue_.clear();
+    creating_.clear();
     trace({{"call", "Close"}});
     dispatched_.notify_all();
     return kOk;
@@ -465,8 +508,15 @@ SimBackend::HRESULT SimStandIn::addToDataDefinition(HANDLE handle, DWORD defineI
                                                     const char* unitsName, DataType datumType, float, DWORD) {
     std::lock_guard lock(mutex_);
     if (!beginCall(handle, "AddToDataDefinition")) return kFail;
-    definitions_[defineId].push_back({gf_upperAscii(datumName ? datumName : ""), unitsName ? unitsName : "", datumType});
-    trace({{"call", "AddToDataDefinition"}, {"define", defineId}, {"datum", datumName ? datumName : ""}});
+    const std::string name = datumName ? datumName : "";
+    trace({{"call", "AddToDataDefinition"}, {"define", defineId}, {"datum", name}});
+    // The call itself succeeds; the simulator answers an unknown name later with an exception
+    // naming the call and its second parameter, and leaves the definition without the datum.
+    if (!gf_isKnownSimVariable(name)) {
+        queueException(ExceptionId::NameUnrecognized, lastSendId_, 2);
+        return kOk;
+    }
+    definitions_[defineId].push_back({gf_upperAscii(name), unitsName ? unitsName : "", datumType});
     return kOk;
 }
 
@@ -542,10 +592,15 @@ SimBackend::HRESULT SimStandIn::requestDataOnSimObjectType(HANDLE handle, DWORD 
         return kOk;
     }
     const UserPose pose = userPose();
-    std::vector<std::uint32_t> found{kUserObjectId};
-    if (type == SimObjectType::Aircraft || type == SimObjectType::All)
+    // The user flies an aeroplane; helicopters answer only to their own type (or to all).
+    std::vector<std::uint32_t> found;
+    if (type == SimObjectType::User || type == SimObjectType::Aircraft || type == SimObjectType::All)
+        found.push_back(kUserObjectId);
+    if (type != SimObjectType::User)
         for (const auto& [id, o] : objects_)
-            if (gf_distanceNm(pose.lat, pose.lon, o.lat, o.lon) * 1852.0 <= radiusMeters) found.push_back(id);
+            if ((type == SimObjectType::All || type == lf_objectType(o.category)) &&
+                gf_distanceNm(pose.lat, pose.lon, o.lat, o.lon) * 1852.0 <= radiusMeters)
+                found.push_back(id);
     for (std::size_t i = 0; i < found.size(); ++i)
         queueData(RecvId::SimObjectDataByType, requestId, defineId, found[i], static_cast<DWORD>(i + 1),
                   static_cast<DWORD>(found.size()));
@@ -624,46 +679,66 @@ SimBackend::HRESULT SimStandIn::aiCreateNonAtcAircraft(HANDLE handle, const char
     trace({{"call", "AICreateNonATCAircraft"}, {"title", title}, {"tail", tail}, {"lat", initPosition.Latitude},
            {"lon", initPosition.Longitude}, {"alt", initPosition.Altitude}, {"heading", initPosition.Heading},
            {"onGround", initPosition.OnGround}, {"request", requestId}, {"sendId", lastSendId_}});
-    if (!titles_.count(title)) {
-        queueException(ExceptionId::CreateObjectFailed, lastSendId_, 1);
-        return kOk;
+    // The answer comes some frames later, as the simulator first loads the model; only then
+    // does the object exist for every other call.
+    PendingCreation pending;
+    pending.requestId = requestId;
+    pending.sendId = lastSendId_;
+    pending.framesLeft = std::max(1, config_.creationFrames);
+    const auto installed = titles_.find(title);
+    if (installed == titles_.end()) pending.failure = ExceptionId::CreateObjectFailed;
+    else if (objects_.size() + creating_.size() >= config_.maxObjects) pending.failure = ExceptionId::TooManyObjects;
+    if (!pending.failure) {
+        StandInObject& o = pending.object;
+        o.id = nextObjectId_++;
+        o.title = title;
+        o.category = installed->second;
+        o.tailNumber = tail.substr(0, 12);
+        o.lat = initPosition.Latitude;
+        o.lon = initPosition.Longitude;
+        const double ground = groundAltitudeFt(o.lat, o.lon);
+        o.altitudeFt = initPosition.OnGround ? ground : std::max(initPosition.Altitude, ground);
+        o.pitch = gf_degToRad(initPosition.Pitch);
+        o.bank = gf_degToRad(initPosition.Bank);
+        o.heading = gf_degToRad(initPosition.Heading);
+        o.trueAirspeed = initPosition.Airspeed;
     }
-    if (objects_.size() >= config_.maxObjects) {
-        queueException(ExceptionId::TooManyObjects, lastSendId_, 0);
-        return kOk;
-    }
-    StandInObject o;
-    o.id = nextObjectId_++;
-    o.title = title;
-    o.tailNumber = tail.substr(0, 12);
-    o.lat = initPosition.Latitude;
-    o.lon = initPosition.Longitude;
-    const double ground = groundAltitudeFt(o.lat, o.lon);
-    o.altitudeFt = initPosition.OnGround ? ground : std::max(initPosition.Altitude, ground);
-    o.pitch = gf_degToRad(initPosition.Pitch);
-    o.bank = gf_degToRad(initPosition.Bank);
-    o.heading = gf_degToRad(initPosition.Heading);
-    o.trueAirspeed = initPosition.Airspeed;
-    const std::uint32_t id = o.id;
-    objects_.emplace(id, std::move(o));
-    RecvAssignedObjectId assigned{};
-    assigned.dwRequestID = requestId;
-    assigned.dwObjectID = id;
-    queueRecord(assigned, RecvId::AssignedObjectId);
-    queueObjectEvent("ObjectAdded", id);
-    trace({{"event", "ObjectAdded"}, {"objectId", id}, {"tail", tail}, {"title", title}});
+    creating_.push_back(std::move(pending));
     return kOk;
+}
+
+void SimStandIn::onFrame() {
+    for (PendingCreation& pending : creating_) --pending.framesLeft;
+    while (!creating_.empty() && creating_.front().framesLeft <= 0) {
+        PendingCreation pending = std::move(creating_.front());
+        creating_.pop_front();
+        if (pending.failure) {
+            queueException(*pending.failure, pending.sendId, pending.failure == ExceptionId::CreateObjectFailed ? 1 : 0);
+            continue;
+        }
+        const std::uint32_t id = pending.object.id;
+        const auto [placed, inserted] = objects_.emplace(id, std::move(pending.object));
+        RecvAssignedObjectId assigned{};
+        assigned.dwRequestID = pending.requestId;
+        assigned.dwObjectID = id;
+        queueRecord(assigned, RecvId::AssignedObjectId);
+        queueObjectEvent("ObjectAdded", placed->second);
+        trace({{"event", "ObjectAdded"}, {"objectId", id}, {"tail", placed->second.tailNumber},
+               {"title", placed->second.title}, {"category", placed->second.category}});
+    }
 }
 
 SimBackend::HRESULT SimStandIn::aiRemoveObject(HANDLE handle, DWORD objectId, DWORD requestId) {
     std::lock_guard lock(mutex_);
     if (!beginCall(handle, "AIRemoveObject")) return kFail;
     trace({{"call", "AIRemoveObject"}, {"objectId", objectId}, {"request", requestId}});
-    if (!objects_.erase(objectId)) {
+    const auto object = objects_.find(objectId);
+    if (object == objects_.end()) {
         queueException(ExceptionId::UnrecognizedId, lastSendId_, 1);
         return kOk;
     }
-    queueObjectEvent("ObjectRemoved", objectId);
+    queueObjectEvent("ObjectRemoved", object->second);
+    objects_.erase(object);
     trace({{"event", "ObjectRemoved"}, {"objectId", objectId}});
     return kOk;
 }
@@ -685,10 +760,18 @@ SimBackend::HRESULT SimStandIn::aiSetAircraftFlightPlan(HANDLE handle, DWORD obj
     const std::string path = flightPlanPath ? flightPlanPath : "";
     trace({{"call", "AISetAircraftFlightPlan"}, {"objectId", objectId}, {"path", path}, {"request", requestId}});
     const auto object = objects_.find(objectId);
-    std::error_code ec;
-    if (object == objects_.end()) queueException(ExceptionId::UnrecognizedId, lastSendId_, 1);
-    else if (!std::filesystem::is_regular_file(path, ec)) queueException(ExceptionId::LoadFlightPlanFailed, lastSendId_, 2);
-    else object->second.flightPlan = path;
+    if (object == objects_.end()) {
+        queueException(ExceptionId::UnrecognizedId, lastSendId_, 1);
+        return kOk;
+    }
+    const std::optional<FlightPlanAirports> plan = lf_readFlightPlan(path);
+    if (!plan) {
+        queueException(ExceptionId::LoadFlightPlanFailed, lastSendId_, 2);
+        return kOk;
+    }
+    object->second.flightPlan = path;
+    object->second.departureId = plan->departure;
+    object->second.destinationId = plan->destination;
     return kOk;
 }
 
@@ -803,7 +886,7 @@ std::uint32_t SimStandIn::spawnForeignAircraft(const std::string& tailNumber, do
     o.createdByProgram = false;
     const std::uint32_t id = o.id;
     objects_.emplace(id, std::move(o));
-    if (open_) queueObjectEvent("ObjectAdded", id);
+    if (open_) queueObjectEvent("ObjectAdded", objects_.at(id));
     trace({{"event", "ObjectAdded"}, {"objectId", id}, {"tail", tailNumber}, {"foreign", true}});
     return id;
 }

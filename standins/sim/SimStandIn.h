@@ -38,8 +38,9 @@ struct SimStandInConfig {
     std::string userModel = "A20N";
     std::string userAtcId = "ASXGS";
     // Titles the simulator can create; the titles of aircraft.cfg files under the community
-    // folder are added to them.
+    // folder are added to them (as helicopters when their file says `category = Helicopter`).
     std::vector<std::string> liveryTitles;
+    std::vector<std::string> helicopterTitles;
     std::optional<std::filesystem::path> communityFolder;
     // Ground elevation: that of the nearest airport within 15 NM, else sea level. The airports
     // also answer facility requests, with the parkings and helipads given here.
@@ -48,6 +49,8 @@ struct SimStandInConfig {
     std::optional<std::filesystem::path> mapPath;
     bool keepTraceInMemory = false;
     std::size_t maxObjects = 1000;
+    // Frames between a creation call and its answer: the simulator loads the model first.
+    int creationFrames = 4;
     // The simulator runs: Open succeeds.
     bool available = true;
     // A flight is loaded and running ("Sim" event 1).
@@ -61,6 +64,8 @@ struct StandInObject {
     std::uint32_t id = 0;
     std::string title;
     std::string tailNumber;
+    // The simulator's "CATEGORY": "Airplane" or "Helicopter".
+    std::string category = "Airplane";
     double lat = 0.0, lon = 0.0, altitudeFt = 0.0;
     double pitch = 0.0, bank = 0.0, heading = 0.0; // radians
     double verticalSpeed = 0.0, trueAirspeed = 0.0;
@@ -69,6 +74,8 @@ struct StandInObject {
     bool createdByProgram = true;
     std::map<std::string, std::uint32_t> lastEvents; // simulator event name -> data
     std::string flightPlan;
+    // The airports of the flight plan it was given.
+    std::string departureId, destinationId;
     std::deque<TrackPoint> track;
 };
 
@@ -172,7 +179,7 @@ private:
     template <typename Record> void queueRecord(Record& record, simconnect::RecvId id);
     void queueException(simconnect::ExceptionId exception, DWORD sendId, DWORD index);
     void queueSystemEvent(const std::string& name, DWORD data);
-    void queueObjectEvent(const std::string& name, std::uint32_t objectId);
+    void queueObjectEvent(const std::string& name, const StandInObject& object);
     void queueData(simconnect::RecvId id, DWORD requestId, DWORD defineId, std::uint32_t objectId, DWORD entry,
                    DWORD outOf);
     std::vector<char> dataBlock(DWORD defineId, std::uint32_t objectId) const;
@@ -180,13 +187,15 @@ private:
     std::string textValue(const std::string& name, std::uint32_t objectId) const;
     UserPose userPose() const;
     void step();
+    void onFrame();
+    void finishCreation(std::uint32_t objectId);
     void onSecond();
     void recordTracks();
     std::int64_t utcNow() const;
 
     SimStandInConfig config_;
     SimTrace trace_;
-    std::set<std::string> titles_;
+    std::map<std::string, std::string> titles_; // title -> category
     mutable std::mutex mutex_;
     std::condition_variable dispatched_;
     bool dispatching_ = false;
@@ -204,6 +213,16 @@ private:
     std::map<DWORD, std::vector<DWORD>> groups_;
     std::map<DWORD, PeriodicRequest> periodic_;
     std::map<std::uint32_t, StandInObject> objects_;
+    // Creations under way: the object, its answer (an exception when `failure` is set) and the
+    // frames still to go.
+    struct PendingCreation {
+        StandInObject object;
+        DWORD requestId = 0;
+        DWORD sendId = 0;
+        std::optional<simconnect::ExceptionId> failure;
+        int framesLeft = 0;
+    };
+    std::deque<PendingCreation> creating_;
     // The simulator numbers its objects far above the user's, as the real one does.
     std::uint32_t nextObjectId_ = kFirstAiObjectId;
     std::deque<TrackPoint> userTrack_;

@@ -105,3 +105,97 @@ TEST_F(Installation, TypedPathsWithTheirMessages) {
     EXPECT_FALSE(r.accepted);
     EXPECT_TRUE(params.MSFS_INSTALL_PATH.empty());
 }
+
+namespace {
+
+// The four places a UserCfg.opt is looked for first: the store and Steam versions of each
+// simulator, written out here as the simulators' installers lay them out.
+struct UserCfgPlace {
+    bool msfs2020;
+    fs::path relative; // below local (store) or roaming (Steam) application data
+    bool store;
+};
+const std::vector<UserCfgPlace>& lf_userCfgPlaces() {
+    static const std::vector<UserCfgPlace> places{
+        {true, "Packages/Microsoft.FlightSimulator_8wekyb3d8bbwe/LocalCache/UserCfg.opt", true},
+        {true, "Microsoft Flight Simulator/UserCfg.opt", false},
+        {false, "Packages/Microsoft.Limitless_8wekyb3d8bbwe/LocalCache/UserCfg.opt", true},
+        {false, "Microsoft Flight Simulator 2024/UserCfg.opt", false},
+    };
+    return places;
+}
+
+std::string lf_placeName(const UserCfgPlace& place) {
+    return std::string(place.msfs2020 ? "2020 " : "2024 ") + (place.store ? "store" : "Steam");
+}
+
+// The real file's own text with the path of its last line replaced by `path`.
+std::string lf_pointedAt(std::string text, const std::string& path) {
+    const auto key = text.find("InstalledPackagesPath \"");
+    const auto open = text.find('"', key);
+    const auto close = text.find('"', open + 1);
+    return text.replace(open + 1, close - open - 1, path);
+}
+
+} // namespace
+
+// A real UserCfg.opt written by the simulator: "Version 66", tab-indented {Block} sections with
+// nested blocks, and the packages path quoted on the last line.
+TEST_F(Installation, RealUserCfgIsReadInEveryPlace) {
+    const fs::path real = fs::path(VORL_REAL_FIXTURES) / "usercfg_opt" / "dcheva_MSFS";
+    if (!fs::exists(real / "UserCfg.opt")) GTEST_SKIP() << "the real UserCfg.opt samples are not at hand";
+    for (const fs::path& file : {real / "UserCfg.opt", real / "history_a41bb34" / "UserCfg.opt"}) {
+        const std::string text = vorl::test::readFile(file);
+        for (const UserCfgPlace& place : lf_userCfgPlaces()) {
+            SCOPED_TRACE(lf_placeName(place) + " " + file.string());
+            TempFolder user;
+            SimulatorFolders own;
+            own.msfs2020 = place.msfs2020;
+            own.localAppData = user / "local";
+            own.roamingAppData = user / "roaming";
+            const fs::path at = (place.store ? own.localAppData : own.roamingAppData) / place.relative;
+            // As written it names the owner's C:\Games\MSFS, which is not here.
+            writeFile(at, text);
+            EXPECT_EQ(gf_locateUserCfg(own), at);
+            EXPECT_FALSE(gf_installedPackagesPath(own));
+            EXPECT_NE(log().find("UserCfg.opt: InstalledPackagesPath=C:\\Games\\MSFS\n"), std::string::npos);
+            // Pointed at an installation that is here, it finds it.
+            const fs::path install = makeInstall(user / "Games" / "MSFS", place.msfs2020 ? "Official" : "Official2024");
+            writeFile(at, lf_pointedAt(text, install.string()));
+            Parameters fresh;
+            fresh.setFile(user / "parameters.xml");
+            fresh.readAll();
+            ASSERT_TRUE(gf_detectInstallPath(fresh, own));
+            EXPECT_EQ(fresh.ALL_INSTALL_PATH.value(), install.string());
+            EXPECT_EQ((place.msfs2020 ? fresh.MSFS_INSTALL_PATH : fresh.MSFS_2024_INSTALL_PATH).value(),
+                      install.string());
+        }
+    }
+}
+
+// The same shape written by hand, with what else the simulator's files hold: CRLF line ends, a
+// key line without a final line end, nested blocks indented by tabs, a value after a tab.
+TEST_F(Installation, HandWrittenUserCfgWithTabsAndCrlf) {
+    for (const UserCfgPlace& place : lf_userCfgPlaces()) {
+        SCOPED_TRACE(lf_placeName(place));
+        TempFolder user;
+        SimulatorFolders own;
+        own.msfs2020 = place.msfs2020;
+        own.localAppData = user / "local";
+        own.roamingAppData = user / "roaming";
+        const fs::path install = makeInstall(user / "D" / "MSFS Packages", place.msfs2020 ? "Official" : "Official2024");
+        const fs::path at = (place.store ? own.localAppData : own.roamingAppData) / place.relative;
+        const std::string blocks = "Version 66\r\n{Video\r\n\tAdapter \"NVIDIA GeForce GTX 1660\"\r\n\tMonitor 0\r\n"
+                                   "\t{VectorDataTessellation\r\n\t\tEnabled 1\r\n\t}\r\n}\r\n{Sound\r\n\tMuted 0\r\n}\r\n";
+        writeFile(at, blocks + "InstalledPackagesPath \"" + install.string() + "\"");
+        auto found = gf_installedPackagesPath(own);
+        ASSERT_TRUE(found);
+        EXPECT_EQ(*found, install);
+
+        writeFile(at, blocks + "InstalledPackagesPath\t" + install.string() + " \t\r\n");
+        found = gf_installedPackagesPath(own);
+        ASSERT_TRUE(found);
+        EXPECT_EQ(*found, install);
+        EXPECT_NE(log().find("UserCfg.opt: InstalledPackagesPath=" + install.string() + "\n"), std::string::npos);
+    }
+}

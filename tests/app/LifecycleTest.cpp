@@ -222,6 +222,22 @@ TEST(Lifecycle, LiveTrafficIsCreatedOncePerAircraftAndMoves) {
     EXPECT_NE(run.log().find("live aircraft created"), std::string::npos);
 }
 
+// Helicopters are objects of a type of their own in the simulator: the program still finds the
+// ones it created, freezes them and drives them.
+TEST(Lifecycle, HelicoptersAreIdentifiedAndDriven) {
+    WholeProgram run;
+    ASSERT_TRUE(run.waitUntilServing()) << run.log();
+    auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
+    ASSERT_NE(sim, nullptr);
+    const auto frozenHelicopter = [&] {
+        for (const auto& o : sim->objects())
+            if (o.category == "Helicopter" && o.createdByProgram && o.frozenLatLon && o.released) return true;
+        return false;
+    };
+    EXPECT_TRUE(run.waitFor(frozenHelicopter, 120s)) << run.log();
+    EXPECT_EQ(run.close(), 0);
+}
+
 // The simulator closes in mid-flight: the program closes down as the user would have it, with
 // the airport's learned file and the park airport saved.
 TEST(LifecycleFaults, SimulatorQuitMidFlightEndsTheProgramWithEverythingSaved) {

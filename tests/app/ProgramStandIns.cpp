@@ -13,6 +13,13 @@ ProgramRtStandIn::ProgramRtStandIn()
           // One aircraft parked at stand B11 of the EHAM airport file, for the static parking.
           standin::Scenario scenario = makeEhamScenario();
           scenario.addParked("484c03", 600.0, nlohmann::json::array({52.30988, 4.76607, "EHAM_B11", "B738", "PH-BXB", 0, "KLM1391"}));
+          // A police helicopter crossing the airport slowly at 1000 ft: the simulator keeps
+          // helicopters apart from aeroplanes. It comes after the first 45 s, so that the
+          // short runs see the aeroplanes alone, in the order they always came.
+          for (int t = 45; t < 120; ++t)
+              scenario.addSample("4857c3", t,
+                                 makeLiveRecord("4857c3", kEhamLat - 0.05 + t * 0.0004, kEhamLon - 0.05, 1000.0, 90.0,
+                                                "PHLIF", "H145", "PH-LLN"));
           return std::make_unique<standin::RtStandIn>(std::move(scenario), LinkFixture::fastOptions());
       }()) {
     server->start();

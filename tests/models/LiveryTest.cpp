@@ -404,3 +404,130 @@ TEST_F(LiveryOnlyPackages, RealLiveryPackagesOfOthers) {
     EXPECT_EQ(r.invalidFiles, 1u);
     EXPECT_NE(log().find("base container '..\\douglas-dc3' of "), std::string::npos);
 }
+
+// What real aircraft.cfg files hold, each quirk in a small file of its own: charsets, line ends,
+// the case of section names, broken section numbers, comments, blanks, empty files, packages in
+// other packages, "Simobjects" spelt otherwise, and MSFS 2024's [LIVERY] sections.
+TEST_F(LiveryOnlyPackages, QuirksOfRealFilesWrittenByHand) {
+    const fs::path community = packages / "Community";
+    const auto airplanes = [&](const std::string& package, const std::string& aircraft) {
+        return community / package / "SimObjects/Airplanes" / aircraft / "aircraft.cfg";
+    };
+    // Latin-1, as older tools save it.
+    writeFile(airplanes("latin1", "A320_IBE"),
+              "[GENERAL]\nicao_type_designator=A320\n[FLTSIM.0]\ntitle=A320 Iberia Espa\xF1" "a\nicao_airline=IBE\n");
+    // UTF-8 with a byte-order mark and CRLF.
+    writeFile(airplanes("utf8bom", "B738_NAX"),
+              "\xEF\xBB\xBF[General]\r\nicao_type_designator = \"B738\"\r\n[fltsim.0]\r\n"
+              "title = \"B738 Norwegian \xC3\x85lesund\"\r\nicao_airline = NAX\r\n");
+    // UTF-8 without a mark, LF, CRLF and a lone CR in one file, mixed-case section names.
+    writeFile(airplanes("mixedends", "B77W_KLM"),
+              "[GeNeRaL]\nicao_type_designator = B77W\r\n[FltSim.0]\rtitle = B77W KLM \xC3\x98rsted\r\nicao_airline = KLM\n");
+    // A section number that is none, beside a good section; keys without blanks around "=".
+    writeFile(airplanes("badnumber", "A20N_TRA"),
+              "[GENERAL]\nicao_type_designator=\"A20N\"\n[FLTSIM.%]\ntitle=Template livery\nicao_airline=TRA\n"
+              "[FLTSIM.1]\ntitle=\"A20N Transavia\"\nicao_airline=\"TRA\"\natc_id=PH-XRA\n");
+    // "//" and ";" comments: whole lines, after section names and after values.
+    writeFile(airplanes("comments", "E190_KLC"),
+              "// made by hand\n; another comment\n[GENERAL] ; the aircraft\n"
+              "icao_type_designator = E190 // Embraer\n[FLTSIM.0]\t\t// first livery\n"
+              "title = E190 KLM Cityhopper ; shown in the simulator\nicao_airline = KLC // KLM Cityhopper\n");
+    // An empty file, as found in a real published commit.
+    writeFile(airplanes("empty", "Nothing"), "");
+    // A package inside another package, its base in a package of a folder of the user's own.
+    writeFile(community / "bundle/klm-fleet/SimObjects/Airplanes/B789_KLM/aircraft.cfg",
+              "[VARIATION]\nbase_container = \"..\\Base_B789\"\n[FLTSIM.0]\ntitle = B789 KLM\nicao_airline = KLM\n");
+    writeFile(community / "my-bases/boeing/base-b789/SimObjects/Airplanes/Base_B789/aircraft.cfg",
+              "[GENERAL]\nicao_type_designator = B789\n[FLTSIM.0]\ntitle = B789 base\nicao_airline = ZZZZ\n");
+    // "Simobjects" in other letters.
+    writeFile(community / "lowercase/simobjects/airplanes/A320_KLM/aircraft.cfg",
+              "[VARIATION]\nbase_container = \"..\\Asobo_A320_NEO\"\n[FLTSIM.0]\ntitle = A320neo KLM lower\nicao_airline = KLM\n");
+    // MSFS 2024: the base in Official2024, the livery's base in a [LIVERY] section.
+    writeFile(packages / "Official2024/OneStore/asobo-aircraft-b737max/SimObjects/Airplanes/Asobo_B737_Max8/aircraft.cfg",
+              "[VERSION]\nmajor = 1\nminor = 0\n[GENERAL]\nicao_type_designator = \"B38M\"\n");
+    writeFile(airplanes("klm-737max-2024", "KLM_B38M"),
+              "[VERSION]\nmajor = 1\nminor = 0\n[LIVERY]\nbase_container = \"..\\Asobo_B737_Max8\"\n"
+              "[FLTSIM.0]\ntitle = \"B38M KLM 2024\"\nicao_airline = \"KLM\"\n");
+    settings.manualFolders[0] = community.string();
+    const LiveryScanResult r = gf_scanLiveries(settings, shippedDatabase());
+    const std::string text = log();
+
+    const auto model = [&](const std::string& title) {
+        const LiveryData* found = find(r, title);
+        return found ? found->model + " " + found->airline : std::string("missing");
+    };
+    EXPECT_EQ(model("A320 Iberia Espa\xC3\xB1" "a"), "A320 IBE") << text;
+    EXPECT_EQ(model("B738 Norwegian \xC3\x85lesund"), "B738 NAX");
+    EXPECT_EQ(model("B77W KLM \xC3\x98rsted"), "B77W KLM");
+    EXPECT_EQ(model("A20N Transavia"), "A20N TRA");
+    EXPECT_EQ(find(r, "A20N Transavia")->registration, "PH-XRA");
+    EXPECT_EQ(model("Template livery"), "missing");
+    EXPECT_EQ(model("E190 KLM Cityhopper"), "E190 KLC");
+    EXPECT_EQ(model("B789 KLM"), "B789 KLM");
+    EXPECT_EQ(model("A320neo KLM lower"), "A20N KLM");
+    EXPECT_EQ(model("B38M KLM 2024"), "B38M KLM");
+    // The broken section is an incomplete one, the empty file an empty one; neither is invalid.
+    EXPECT_EQ(r.incompleteSections, 1u);
+    EXPECT_NE(text.find("fltsim num -1 incorrect"), std::string::npos);
+    EXPECT_EQ(r.filesWithoutSections, 1u);
+    EXPECT_NE(readFile(folder / "AircraftCfgWithNoFltsimSection.txt").find("Nothing"), std::string::npos);
+    EXPECT_NE(text.find("    1 empty aircraft.cfg files, see AircraftCfgWithNoFltsimSection.txt"), std::string::npos);
+    EXPECT_EQ(r.invalidFiles, 0u) << text;
+}
+
+TEST_F(LiveryOnlyPackages, NestedPackagesAreFoundByTheAutomaticScan) {
+    settings.automatic = true;
+    settings.selector = gf_parsePackageSelector("FSLTL");
+    writeFile(packages / "Community/AI traffic/fsltl-traffic-base/SimObjects/Airplanes/FSLTL_A320_KLM/aircraft.cfg",
+              "[GENERAL]\nicao_type_designator = A320\n[FLTSIM.0]\ntitle = FSLTL A320 KLM\nicao_airline = KLM\n");
+    // Its own nested part is scanned with it, not a second time.
+    writeFile(packages / "Community/AI traffic/fsltl-traffic-base/fsltl-traffic-base-extra/SimObjects/Airplanes/X/aircraft.cfg",
+              "[GENERAL]\nicao_type_designator = A321\n[FLTSIM.0]\ntitle = FSLTL A321 KLM\nicao_airline = KLM\n");
+    const LiveryScanResult r = gf_scanLiveries(settings, shippedDatabase());
+    const std::string text = log();
+    EXPECT_NE(find(r, "FSLTL A320 KLM"), nullptr) << text;
+    EXPECT_NE(find(r, "FSLTL A321 KLM"), nullptr);
+    EXPECT_EQ(text.find("already exists"), std::string::npos) << text;
+    EXPECT_NE(text.find("Automatic FSLTL scan found folder: '"), std::string::npos);
+}
+
+// Every real aircraft.cfg of the shared sample scanned at once, installed as a user would have
+// them in Community (copies in this test's own folder).
+TEST_F(LiveryOnlyPackages, EveryRealSampleIsReadAsAUserExpects) {
+    const fs::path real = fs::path(VORL_REAL_FIXTURES) / "aircraft_cfg";
+    if (!fs::exists(real)) GTEST_SKIP() << "the real aircraft.cfg samples are not at hand";
+    const fs::path installed = packages / "Community" / "real-samples";
+    fs::create_directories(installed.parent_path());
+    fs::copy(real, installed, fs::copy_options::recursive);
+    for (const auto& entry : fs::recursive_directory_iterator(installed))
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    settings.manualFolders[0] = installed.string();
+    const LiveryScanResult r = gf_scanLiveries(settings, shippedDatabase());
+    const std::string text = log();
+    const auto model = [&](const std::string& title) {
+        const LiveryData* found = find(r, title);
+        return found ? found->model : std::string("missing");
+    };
+    // 11 sections with non-ASCII text, "key = v" beside "key=v"; the type "142" is one the
+    // model database knows a fix for.
+    EXPECT_EQ(model("Just Flight 146-200 DCX"), "B462") << text;
+    EXPECT_EQ(model("Just Flight 146-200 QantasLink"), "B462");
+    EXPECT_NE(text.find("Model fix: 142 found in "), std::string::npos);
+    // "Title=" and `icao_type_designator ="B350"`.
+    EXPECT_EQ(model("Black Square King Air 350 Default Blue"), "B350");
+    // CRLF files and files without a final line end.
+    EXPECT_EQ(model("Bonanza G36 Asobo"), "BE36");
+    EXPECT_EQ(model("Baron G58 Asobo"), "BE58");
+    EXPECT_EQ(model("Cessna 152 Asobo"), "C152");
+    // A livery package on the simulator's own A320neo.
+    EXPECT_EQ(model("Airbus A320 Neo FDI"), "A20N");
+    // A Prepar3D file names no type: invalid, and none of its 63 sections is taken.
+    EXPECT_EQ(model("PMDG 777-300ER PMDG House"), "missing");
+    const std::string invalid = readFile(folder / "InvalidAircraftCfgFiles.txt");
+    EXPECT_NE(invalid.find("woajaja_P3D-PMDG-777-300ER"), std::string::npos) << invalid;
+    // The lone [FLTSIM.%] fragment has no [GENERAL] either.
+    EXPECT_NE(invalid.find("Submissions/Template"), std::string::npos) << invalid;
+    // The 0-byte file of a real commit is reported as empty, not as broken.
+    EXPECT_NE(readFile(folder / "AircraftCfgWithNoFltsimSection.txt").find("history_56e7da7_empty_cfg"), std::string::npos);
+    EXPECT_EQ(invalid.find("history_56e7da7_empty_cfg"), std::string::npos);
+}

@@ -59,6 +59,8 @@ TEST_F(SimLinkTest, SessionSetUpConnectsRegistersAndWaitsForTheUserAircraft) {
     }
     EXPECT_EQ(definitionOrder, (std::vector<std::uint32_t>{407, 408, 409, 402, 403, 405, 406, 404, 401}));
     EXPECT_EQ(calls("AddToDataDefinition").size(), 34u);
+    // The simulator knows every variable the program registers: no name comes back refused.
+    for (const auto& entry : standIn->trace()) EXPECT_FALSE(entry.contains("exception")) << entry.dump();
     const auto mapped = lf_ids(calls("MapClientEventToSimEvent"));
     EXPECT_EQ(mapped, (std::vector<std::uint32_t>{219, 220, 221, 222, 217, 218, 207, 206, 210, 208, 209, 212, 211,
                                                   213, 214, 215, 216}));

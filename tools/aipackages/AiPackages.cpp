@@ -27,11 +27,13 @@ struct CfgFile {
     std::string type; // empty: no [General] line (the IVAO packages name it in the folder)
     std::vector<Section> sections;
     bool utf16 = false;
+    bool helicopter = false; // the simulator tells helicopters by [GENERAL] category
 };
 
 std::string lf_cfgText(const CfgFile& file) {
     std::string text = "[VERSION]\nmajor = 1\nminor = 0\n\n[GENERAL]\natc_type = \"TT:ATCCOM.ATC_NAME AIRLINER.0.text\"\n";
     if (!file.type.empty()) text += fmt::format("icao_type_designator = \"{}\"\n", file.type);
+    if (file.helicopter) text += "category = \"Helicopter\"\n";
     for (std::size_t n = 0; n < file.sections.size(); ++n) {
         const Section& s = file.sections[n];
         text += fmt::format("\n[FLTSIM.{}]\n", n);
@@ -129,6 +131,7 @@ public:
             CfgFile file;
             file.path = base / ("heli_" + type) / "aircraft.cfg";
             file.type = type;
+            file.helicopter = true;
             for (const auto& h : fleet.at("helicopters"))
                 if (h.at("type") == type)
                     file.sections.push_back({fmt::format("{} {}", type, h.at("reg").get<std::string>()), "ZZZZ",

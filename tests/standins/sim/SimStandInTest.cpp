@@ -1,3 +1,4 @@
+#include <array>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -52,11 +53,30 @@ struct Session {
         standIn.callDispatch(handle, lf_collect, &received);
         return received;
     }
+    // `count` frames, everything they brought.
+    Received frames(int count) {
+        Received received;
+        for (int i = 0; i < count; ++i) {
+            standIn.advance(1000.0 / 30.0);
+            standIn.callDispatch(handle, lf_collect, &received);
+        }
+        return received;
+    }
     SimStandIn standIn;
     HANDLE handle = nullptr;
 };
 
 DataInitPosition lf_atSchiphol() { return {52.3080, 4.7600, 0.0, 0.0, 0.0, 90.0, 1, 0}; }
+
+// Frames enough for every creation under way to be answered.
+constexpr int kCreationWait = 10;
+
+std::vector<DWORD> lf_withoutFrames(const std::vector<DWORD>& ids) {
+    std::vector<DWORD> kept;
+    for (DWORD id : ids)
+        if (id != static_cast<DWORD>(RecvId::EventFrame)) kept.push_back(id);
+    return kept;
+}
 
 } // namespace
 
@@ -70,6 +90,25 @@ TEST(InstalledTitles, ComeFromEveryAircraftCfgBelowTheFolder) {
     auto titles = gf_readInstalledTitles(temp / "Community");
     std::sort(titles.begin(), titles.end());
     EXPECT_EQ(titles, (std::vector<std::string>{"AIG B738 KLM", "FSLTL A320 Air France", "FSLTL A320 KLM"}));
+}
+
+TEST(InstalledTitles, HelicoptersAreKnownByTheCategoryOfTheirFile) {
+    TempFolder temp;
+    writeFile(temp / "Community/heli/SimObjects/Airplanes/EC35/aircraft.cfg",
+              "[General]\r\nCategory=helicopter ; rotorcraft\r\n[fltsim.0]\r\ntitle=EC135 Police\r\n"
+              "[fltsim.1]\r\ntitle=EC135 ADAC\r\n");
+    writeFile(temp / "Community/fixed/SimObjects/Airplanes/C172/aircraft.cfg",
+              "[GENERAL]\ncategory = \"Airplane\"\n[FLTSIM.0]\ntitle = C172 Private\n"
+              "[FLTSIM.1]\ncategory = Helicopter\ntitle = C172 Other\n");
+    auto aircraft = gf_readInstalledAircraft(temp / "Community");
+    std::sort(aircraft.begin(), aircraft.end(), [](const auto& a, const auto& b) { return a.title < b.title; });
+    ASSERT_EQ(aircraft.size(), 4u);
+    EXPECT_EQ(aircraft[0].title, "C172 Other");
+    EXPECT_EQ(aircraft[0].category, "Airplane"); // the category belongs to [GENERAL] alone
+    EXPECT_EQ(aircraft[1].category, "Airplane");
+    EXPECT_EQ(aircraft[2].title, "EC135 ADAC");
+    EXPECT_EQ(aircraft[2].category, "Helicopter");
+    EXPECT_EQ(aircraft[3].category, "Helicopter");
 }
 
 TEST(UserScript, TheSchipholDepartureParksTaxiesAndFlies) {
@@ -164,13 +203,13 @@ TEST(SimStandIn, CreatesOnlyInstalledTitlesAndCountsSendIds) {
     EXPECT_EQ(s.aiCreateNonAtcAircraft(session.handle, "Unknown", "KLM1", lf_atSchiphol(), 104), kOk);
     DWORD failedSend = 0;
     s.getLastSentPacketId(session.handle, &failedSend);
-    Received received = session.dispatch();
+    Received received = session.frames(kCreationWait);
     ASSERT_EQ(received.ids(), (std::vector<DWORD>{static_cast<DWORD>(RecvId::Exception)}));
     EXPECT_EQ(received.as<RecvException>(0).dwException, 22u);
     EXPECT_EQ(received.as<RecvException>(0).dwSendID, failedSend);
 
     s.aiCreateNonAtcAircraft(session.handle, "Known", "KLM2", lf_atSchiphol(), 104);
-    received = session.dispatch();
+    received = session.frames(kCreationWait);
     ASSERT_EQ(received.ids(), (std::vector<DWORD>{static_cast<DWORD>(RecvId::AssignedObjectId),
                                                   static_cast<DWORD>(RecvId::EventObjectAddRemove)}));
     const auto added = received.as<RecvEventObjectAddRemove>(1);
@@ -178,12 +217,181 @@ TEST(SimStandIn, CreatesOnlyInstalledTitlesAndCountsSendIds) {
     EXPECT_EQ(added.eObjType, static_cast<DWORD>(SimObjectType::Aircraft));
     const auto object = s.object(added.dwData);
     ASSERT_TRUE(object);
-    EXPECT_EQ(object->altitudeFt, -11.0); // on the ground at Schiphol
+    EXPECT_EQ(object->altitudeFt, -11.0); // on the ground at Schiphol, below sea level
 
     s.aiCreateNonAtcAircraft(session.handle, "Known", "KLM3", lf_atSchiphol(), 104);
-    received = session.dispatch();
+    received = session.frames(kCreationWait);
     ASSERT_EQ(received.records.size(), 1u);
     EXPECT_EQ(received.as<RecvException>(0).dwException, 11u);
+}
+
+TEST(SimStandIn, CreationIsAnsweredSomeFramesLater) {
+    SimStandInConfig config;
+    config.liveryTitles = {"Known"};
+    Session session(config);
+    auto& s = session.standIn;
+    s.subscribeToSystemEvent(session.handle, 202, "ObjectAdded");
+    s.subscribeToSystemEvent(session.handle, 204, "Frame");
+    s.addToDataDefinition(session.handle, 404, "ATC ID", nullptr, DataType::String32, 0, kUnused);
+    session.dispatch();
+    s.aiCreateNonAtcAircraft(session.handle, "Known", "KLM2", lf_atSchiphol(), 104);
+    // Nothing at once, and nothing on the next frame: the object does not exist yet.
+    EXPECT_TRUE(session.dispatch().records.empty());
+    EXPECT_EQ(session.frames(1).ids(), (std::vector<DWORD>{static_cast<DWORD>(RecvId::EventFrame)}));
+    EXPECT_TRUE(s.objects().empty());
+    s.requestDataOnSimObjectType(session.handle, 101, 404, 10000, SimObjectType::Aircraft);
+    EXPECT_EQ(session.dispatch().records.size(), 1u); // the user alone
+    int frames = 1;
+    Received received;
+    while (lf_withoutFrames(received.ids()).empty() && frames < kCreationWait) {
+        received = session.frames(1);
+        ++frames;
+    }
+    EXPECT_GT(frames, 2);
+    EXPECT_EQ(lf_withoutFrames(received.ids()), (std::vector<DWORD>{static_cast<DWORD>(RecvId::AssignedObjectId),
+                                                                      static_cast<DWORD>(RecvId::EventObjectAddRemove)}));
+    EXPECT_EQ(s.objects().size(), 1u);
+}
+
+TEST(SimStandIn, UnknownVariableNamesRaiseTheNameException) {
+    Session session(SimStandInConfig{});
+    auto& s = session.standIn;
+    session.dispatch(); // the open record
+    EXPECT_EQ(s.addToDataDefinition(session.handle, 9, "PLANE LATTITUDE", "degree", DataType::Float64, 0, kUnused),
+              kOk);
+    DWORD typoSend = 0;
+    s.getLastSentPacketId(session.handle, &typoSend);
+    s.addToDataDefinition(session.handle, 9, "Plane Latitude", "degree", DataType::Float64, 0, kUnused);
+    s.addToDataDefinition(session.handle, 9, "general eng throttle lever position:2", "percent", DataType::Float64, 0,
+                          kUnused);
+    s.addToDataDefinition(session.handle, 9, "Category", nullptr, DataType::String32, 0, kUnused);
+    s.addToDataDefinition(session.handle, 9, "PLANE WINGSPAN IN FURLONGS", nullptr, DataType::String32, 0, kUnused);
+    DWORD madeUpSend = 0;
+    s.getLastSentPacketId(session.handle, &madeUpSend);
+    s.addToDataDefinition(session.handle, 9, "SIM ON GROUND:x", "Bool", DataType::Int64, 0, kUnused);
+    const Received received = session.dispatch();
+    ASSERT_EQ(received.ids(), (std::vector<DWORD>(3, static_cast<DWORD>(RecvId::Exception))));
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(received.as<RecvException>(i).dwException, 7u);
+        EXPECT_EQ(received.as<RecvException>(i).dwIndex, 2u); // the name is the call's second parameter
+    }
+    EXPECT_EQ(received.as<RecvException>(0).dwSendID, typoSend);
+    EXPECT_EQ(received.as<RecvException>(1).dwSendID, madeUpSend);
+    // The definition holds the known names alone: latitude, throttle and category.
+    s.requestDataOnSimObject(session.handle, 5, 9, kObjectIdUser, Period::Once, 0, 0, 0, 0);
+    const Received data = session.dispatch();
+    ASSERT_EQ(data.records.size(), 1u);
+    EXPECT_EQ(data.as<RecvSimObjectData>(0).dwDefineCount, 3u);
+    EXPECT_EQ(data.records[0].size(), kSimObjectDataHeaderSize + 8 + 8 + 32);
+    EXPECT_STREQ(data.records[0].data() + kSimObjectDataHeaderSize + 16, "Airplane");
+}
+
+TEST(SimStandIn, HelicoptersAreObjectsOfTheirOwnType) {
+    TempFolder temp;
+    writeFile(temp / "Community/heli/SimObjects/Airplanes/H145/aircraft.cfg",
+              "[VERSION]\nmajor = 1\n\n[GENERAL]\ncategory = \"Helicopter\"\n\n[FLTSIM.0]\ntitle = \"H145 ADAC\"\n");
+    SimStandInConfig config;
+    config.liveryTitles = {"A320 KLM"};
+    config.communityFolder = temp / "Community";
+    Session session(config);
+    auto& s = session.standIn;
+    s.subscribeToSystemEvent(session.handle, 202, "ObjectAdded");
+    s.addToDataDefinition(session.handle, 404, "ATC ID", nullptr, DataType::String32, 0, kUnused);
+    s.addToDataDefinition(session.handle, 404, "CATEGORY", nullptr, DataType::String32, 0, kUnused);
+    session.dispatch();
+    s.aiCreateNonAtcAircraft(session.handle, "A320 KLM", "KLM2", lf_atSchiphol(), 104);
+    s.aiCreateNonAtcAircraft(session.handle, "H145 ADAC", "DHXXX", lf_atSchiphol(), 104);
+    const Received created = session.frames(kCreationWait);
+    ASSERT_EQ(created.records.size(), 4u);
+    EXPECT_EQ(created.as<RecvEventObjectAddRemove>(1).eObjType, static_cast<DWORD>(SimObjectType::Aircraft));
+    EXPECT_EQ(created.as<RecvEventObjectAddRemove>(3).eObjType, static_cast<DWORD>(SimObjectType::Helicopter));
+    const DWORD helicopter = created.as<RecvEventObjectAddRemove>(3).dwData;
+
+    const auto inRange = [&](SimObjectType type) {
+        s.requestDataOnSimObjectType(session.handle, 101, 404, 10000, type);
+        std::vector<std::pair<std::string, std::string>> found;
+        for (const auto& record : session.dispatch().records)
+            found.emplace_back(record.data() + kSimObjectDataHeaderSize, record.data() + kSimObjectDataHeaderSize + 32);
+        return found;
+    };
+    using Found = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(inRange(SimObjectType::Aircraft), (Found{{"ASXGS", "Airplane"}, {"KLM2", "Airplane"}}));
+    EXPECT_EQ(inRange(SimObjectType::Helicopter), (Found{{"DHXXX", "Helicopter"}}));
+    EXPECT_EQ(inRange(SimObjectType::All).size(), 3u);
+
+    s.subscribeToSystemEvent(session.handle, 203, "ObjectRemoved");
+    session.dispatch();
+    s.aiRemoveObject(session.handle, helicopter, 105);
+    const Received removed = session.dispatch();
+    ASSERT_EQ(removed.records.size(), 1u);
+    EXPECT_EQ(removed.as<RecvEventObjectAddRemove>(0).eObjType, static_cast<DWORD>(SimObjectType::Helicopter));
+}
+
+TEST(SimStandIn, FlightPlansAreReadAndMalformedOnesRefused) {
+    TempFolder temp;
+    writeFile(temp / "good.pln", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<SimBase.Document Type=\"AceXML\" version=\"4,3\">\n<FlightPlan.FlightPlan>\n"
+                                 "<FPType>IFR</FPType>\n<DepartureID>AMS</DepartureID>\n"
+                                 "<DestinationID>   </DestinationID>\n</FlightPlan.FlightPlan>\n</SimBase.Document>\n\n");
+    writeFile(temp / "cut.pln", "<?xml version=\"1.0\"?>\n<SimBase.Document Type=\"AceXML\">\n<FlightPlan.FlightPlan>\n"
+                                "<FPType>IFR</FPType>\n");
+    writeFile(temp / "other.pln", "<?xml version=\"1.0\"?>\n<FlightPlan><DepartureID>AMS</DepartureID></FlightPlan>\n");
+    writeFile(temp / "type.pln", "<SimBase.Document><FlightPlan.FlightPlan><FPType>XYZ</FPType>"
+                                 "</FlightPlan.FlightPlan></SimBase.Document>");
+    SimStandInConfig config;
+    config.liveryTitles = {"Known"};
+    Session session(config);
+    auto& s = session.standIn;
+    s.subscribeToSystemEvent(session.handle, 202, "ObjectAdded");
+    session.dispatch();
+    s.aiCreateNonAtcAircraft(session.handle, "Known", "KLM2", lf_atSchiphol(), 104);
+    const DWORD id = session.frames(kCreationWait).as<RecvEventObjectAddRemove>(1).dwData;
+
+    for (const char* name : {"cut.pln", "other.pln", "type.pln", "missing.pln"}) {
+        EXPECT_EQ(s.aiSetAircraftFlightPlan(session.handle, id, (temp / name).string().c_str(), 110), kOk);
+        DWORD sendId = 0;
+        s.getLastSentPacketId(session.handle, &sendId);
+        const Received received = session.dispatch();
+        ASSERT_EQ(received.records.size(), 1u) << name;
+        EXPECT_EQ(received.as<RecvException>(0).dwException, 23u) << name;
+        EXPECT_EQ(received.as<RecvException>(0).dwSendID, sendId) << name;
+        EXPECT_EQ(received.as<RecvException>(0).dwIndex, 2u) << name;
+        EXPECT_TRUE(s.object(id)->flightPlan.empty()) << name;
+    }
+    s.aiSetAircraftFlightPlan(session.handle, id, (temp / "good.pln").string().c_str(), 110);
+    EXPECT_TRUE(session.dispatch().records.empty());
+    EXPECT_EQ(s.object(id)->departureId, "AMS");
+    EXPECT_EQ(s.object(id)->destinationId, "");
+}
+
+TEST(SimStandIn, TheGroundIsTheElevationOfTheNearestAirport) {
+    SimStandInConfig config;
+    config.liveryTitles = {"Known"};
+    config.airports.push_back({"EDDM", 48.3538, 11.7861, 1487.0, "Munich", {}, {}});
+    config.user = UserScript::fixed(52.3080, 4.7600, 0.0, 90.0, true);
+    Session session(config);
+    auto& s = session.standIn;
+    s.subscribeToSystemEvent(session.handle, 202, "ObjectAdded");
+    s.addToDataDefinition(session.handle, 404, "Plane Alt Above Ground", "feet", DataType::Float64, 0, kUnused);
+    s.addToDataDefinition(session.handle, 404, "Ground Altitude", "feet", DataType::Float64, 0, kUnused);
+    s.addToDataDefinition(session.handle, 404, "Plane Altitude", "feet", DataType::Float64, 0, kUnused);
+    session.dispatch();
+    s.aiCreateNonAtcAircraft(session.handle, "Known", "KLM2", lf_atSchiphol(), 104);
+    s.aiCreateNonAtcAircraft(session.handle, "Known", "DLH3", {48.3540, 11.7800, 0.0, 0.0, 0.0, 0.0, 1, 0}, 104);
+    s.aiCreateNonAtcAircraft(session.handle, "Known", "SEA4", {53.5, 3.0, 500.0, 0.0, 0.0, 0.0, 0, 150}, 104);
+    const Received created = session.frames(kCreationWait);
+    ASSERT_EQ(created.records.size(), 6u);
+    const auto values = [&](DWORD objectId) {
+        s.requestDataOnSimObject(session.handle, 7, 404, objectId, Period::Once, 0, 0, 0, 0);
+        const Received data = session.dispatch();
+        std::array<double, 3> v{};
+        std::memcpy(v.data(), data.records.at(0).data() + kSimObjectDataHeaderSize, sizeof(v));
+        return v;
+    };
+    EXPECT_EQ(values(kObjectIdUser), (std::array<double, 3>{0.0, -11.0, -11.0}));
+    EXPECT_EQ(values(created.as<RecvEventObjectAddRemove>(1).dwData), (std::array<double, 3>{0.0, -11.0, -11.0}));
+    EXPECT_EQ(values(created.as<RecvEventObjectAddRemove>(3).dwData), (std::array<double, 3>{0.0, 1487.0, 1487.0}));
+    EXPECT_EQ(values(created.as<RecvEventObjectAddRemove>(5).dwData), (std::array<double, 3>{500.0, 0.0, 500.0}));
 }
 
 TEST(SimStandIn, WrongSizesAndUnknownObjectsRaiseExceptions) {
@@ -226,6 +434,7 @@ TEST(SimStandIn, TraceFileAndMapRecordTheRun) {
         Session session(config);
         auto& s = session.standIn;
         s.aiCreateNonAtcAircraft(session.handle, "Known", "KLM2", lf_atSchiphol(), 104);
+        session.frames(kCreationWait);
         s.advance(2500.0);
         session.dispatch();
     }
