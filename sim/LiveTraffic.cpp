@@ -663,12 +663,17 @@ bool LiveTraffic::removeCallsign(const std::string& callsign) {
 }
 
 void LiveTraffic::removeSurplus(int maxLive) {
-    std::size_t active = activeCount();
-    for (auto it = live_.rbegin(); it != live_.rend() && active > static_cast<std::size_t>(std::max(maxLive, 0)); ++it) {
-        if (it->presence.simState != SimState::Active) continue;
+    // Aircraft on their way into the simulator count too: they would be the surplus a moment later.
+    const auto counted = [](const LiveAircraft& a) {
+        return (a.presence.simState == SimState::Active || a.presence.simState == SimState::Adding2Sim) &&
+               !a.presence.pendingRemoval && !a.presence.deleteNow;
+    };
+    std::size_t present = static_cast<std::size_t>(std::count_if(live_.begin(), live_.end(), counted));
+    for (auto it = live_.rbegin(); it != live_.rend() && present > static_cast<std::size_t>(std::max(maxLive, 0)); ++it) {
+        if (!counted(*it)) continue;
         logLine("{} removed, more than {} live aircraft", it->presence.label, maxLive);
         remove(*it);
-        --active;
+        --present;
     }
 }
 
