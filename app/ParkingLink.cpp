@@ -145,6 +145,8 @@ void ParkingLink::applyAirportSettings(const ParkingSettings& s) {
 PlannerWorld ParkingLink::world(const NearAirport& airport) {
     PlannerWorld world;
     world.live = live_.aircraft();
+    // What the simulator shows near the user right now is not planned again as a static aircraft.
+    world.inRangeCallsigns = gf_simSession().inRangeCallsigns();
     ModelDatabase& db = services_.models;
     world.halfWingspanNm = [&db](std::uint16_t type) {
         return db.halfWingspanNm(db.typeOf(type)).value_or(17.0 * kMetersToNm);

@@ -140,6 +140,7 @@ void lf_onObjectAddRemove(const RecvEventObjectAddRemove& record) {
     if (record.uEventID == simid::kEventObjectAdded) {
         if (record.dwData > session.userObjectId.load()) session.newlyAdded.push_back(record.dwData);
     } else if (record.uEventID == simid::kEventObjectRemoved) {
+        gf_simSession().ownObjects.erase(record.dwData);
         gf_simInbox().post({record.dwData, 0, 0, SimMessageKind::ObjectRemoved, 0.0, 0.0});
     }
 }
@@ -295,6 +296,7 @@ void lf_onAircraftInRange(const RecvSimObjectData& record, DWORD size) {
     auto& added = session.newlyAdded;
     const auto addedAt = std::find(added.begin(), added.end(), objectId);
     if (addedAt == added.end()) {
+        if (session.ownObjects.count(objectId) == 0) session.noteInRange(atcId);
         if (block.altitudeAboveGround > kIgnoredAboveGroundFt || atcId.empty() || atcId.back() == '*') return;
         gf_simInbox().post({objectId, block.onGround != 0 ? 1u : 0u, 0, SimMessageKind::GroundData,
                             block.groundAltitude, block.altitudeAboveGround});
@@ -310,6 +312,8 @@ void lf_onAircraftInRange(const RecvSimObjectData& record, DWORD size) {
         aircraftId = match->aircraftId;
         pending.erase(match);
     }
+    if (aircraftId != 0) session.ownObjects.insert(objectId);
+    else session.noteInRange(atcId);
     if (aircraftId == 0) {
         const std::int64_t onGround = block.onGround;
         if (atcId == "AS-GEN") {

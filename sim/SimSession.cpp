@@ -55,6 +55,10 @@ void SimSession::setUserModel(const std::string& model) {
 
 void SimSession::reset() {
     handle_.store(nullptr);
+    {
+        std::lock_guard lock(inRangeMutex_);
+        inRange_.clear();
+    }
     simRunning = false;
     simConnectError = false;
     connected = false;
@@ -78,9 +82,31 @@ void SimSession::reset() {
     newlyAdded.clear();
     pendingCreations.clear();
     previousLat = previousLon = 0.0;
+    ownObjects.clear();
     spawnedByAsoboLogged = false;
     simGoneHandled = false;
     userStandShown.clear();
+}
+
+namespace {
+constexpr auto kInRangeMemory = std::chrono::seconds(2);
+}
+
+void SimSession::noteInRange(const std::string& atcId) {
+    if (atcId.empty()) return;
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(inRangeMutex_);
+    inRange_[atcId] = now;
+    std::erase_if(inRange_, [&](const auto& entry) { return now - entry.second > kInRangeMemory; });
+}
+
+std::set<std::string, std::less<>> SimSession::inRangeCallsigns() const {
+    const auto now = std::chrono::steady_clock::now();
+    std::set<std::string, std::less<>> callsigns;
+    std::lock_guard lock(inRangeMutex_);
+    for (const auto& [atcId, seen] : inRange_)
+        if (now - seen <= kInRangeMemory) callsigns.insert(atcId);
+    return callsigns;
 }
 
 void SimSession::connectHooks(SimHooks hooks) {

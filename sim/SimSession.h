@@ -1,5 +1,8 @@
 #pragma once
 #include <atomic>
+#include <chrono>
+#include <map>
+#include <set>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -65,12 +68,20 @@ public:
 
     // Touched only on the SimClient thread.
     std::vector<std::uint32_t> newlyAdded;
+    // The objects this program created: what it shows is not "another aircraft in range".
+    std::set<std::uint32_t> ownObjects;
     std::vector<PendingCreation> pendingCreations;
     double previousLat = 0.0;
     double previousLon = 0.0;
     bool spawnedByAsoboLogged = false;
     bool simGoneHandled = false;
     std::string userStandShown;
+
+    // The ATC ids of the aircraft the simulator reported within range (SimClient thread), and
+    // those reported in the last two seconds, which the in-range requests refresh five times a
+    // second (any thread).
+    void noteInRange(const std::string& atcId);
+    std::set<std::string, std::less<>> inRangeCallsigns() const;
 
     // Everything back to its state before the first connection (the backend stays).
     void reset();
@@ -83,6 +94,8 @@ private:
     std::string simulatorText_;
     std::string userTitle_;
     std::string userModel_;
+    mutable std::mutex inRangeMutex_;
+    std::map<std::string, std::chrono::steady_clock::time_point, std::less<>> inRange_;
 };
 
 SimSession& gf_simSession();

@@ -95,7 +95,8 @@ bool WholeProgram::waitForLogCount(const std::string& text, std::size_t n) const
 }
 
 std::size_t WholeProgram::startUps() const {
-    return count("from '") + count(" not found, creating new with default values:");
+    const std::string settings = settingsFile().string();
+    return count("from '" + settings + "'") + count(settings + " not found, creating new with default values:");
 }
 
 bool WholeProgram::waitForStartUps(std::size_t n) const {
