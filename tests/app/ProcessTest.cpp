@@ -125,3 +125,19 @@ TEST(Process, HelpAndWrongOptions) {
     EXPECT_EQ(runVorl("--help"), 0);
     EXPECT_EQ(runVorl("--duration soon"), 2);
 }
+
+// Without the per-user application-data folder the program says so and keeps its settings beside
+// itself instead of giving up: it goes on as far as it can (here to the simulator it cannot find,
+// whose installation is found through that folder too).
+TEST(Process, MissingApplicationDataFolderKeepsTheSettingsInTheProgramFolder) {
+    TempFolder dir;
+    fs::create_directories(dir / "docs");
+    vorl::test::installReferenceData(dir.path());
+    const std::string arguments = fmt::format("--production --headless --workdir '{}'", dir.path().string());
+    EXPECT_EQ(runVorl(arguments, "env -u HOME -u XDG_CONFIG_HOME -u XDG_DATA_HOME"), 1);
+    const std::string log = readFile(dir / "Log.txt");
+    EXPECT_NE(log.find("==> Could not find the AppData path"), std::string::npos) << log;
+    EXPECT_NE(log.find("dbase records read"), std::string::npos) << log;
+    EXPECT_NE(log.find("No install path detected"), std::string::npos) << log;
+    EXPECT_TRUE(fs::exists(dir / "VORL" / "parameters.xml"));
+}
