@@ -198,3 +198,29 @@ TEST(StaticParkingPlanner, LiveAircraftAtAStandBecomeRealOptionsOncePerHalfHour)
     EXPECT_EQ(gf_bitset2hours(airport.stands[1].options[0].hours), "20:21");
     EXPECT_EQ(airport.updates, 2);
 }
+
+// An aircraft the simulator shows near the user right now (another program's, or the simulator's
+// own traffic) is neither placed from parked traffic nor chosen from a stand's history.
+TEST(StaticParkingPlanner, AircraftTheSimulatorShowsInRangeAreNotPlannedAgain) {
+    AirportState airport = rowOfStands(6, 300, 25);
+    for (Stand& stand : airport.stands) stand.options.push_back(option("PH-" + stand.id, 2, "18:24"));
+    PlannerSettings settings;
+    settings.customParkingPercentage = 100;
+    PlannerWorld w = world();
+    w.parkedTrafficReceived = true;
+    ParkedRecord parked;
+    parked.callsign = "KLM77";
+    parked.registration = "PH-PTC";
+    parked.lat = 52.3 + 5 / kMetersPerDegree;
+    parked.lon = 4.76;
+    w.parkedTraffic = {parked};
+    w.inRangeCallsigns = {"KLM77", "CSPH-S3"};
+
+    StaticParkingPlanner planner(5);
+    const auto planned = planner.plan(airport, settings, w, kTuesdayTen);
+    ASSERT_FALSE(planned.empty());
+    for (const auto& p : planned) {
+        EXPECT_NE(p.callsign, "KLM77") << "parked traffic the simulator shows already";
+        EXPECT_NE(p.registration, "PH-S3") << "a stand's aircraft the simulator shows already";
+    }
+}
