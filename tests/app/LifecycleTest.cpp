@@ -285,3 +285,21 @@ TEST(LifecycleFaults, RealTrafficDownAtStartIsWaitedFor) {
     ASSERT_TRUE(run.waitFor([&] { return run.startUps() >= 2 && gf_simulatorRunning(); }, 90s)) << run.log();
     EXPECT_EQ(run.close(), 0);
 }
+
+// Parked traffic refused by the service (403: no such data for this access) costs the plan its
+// parked aircraft, not the plan: the park airport is planned from its file and the run goes on.
+TEST(LifecycleFaults, ParkedTrafficRefusedStillPlansTheParkAirport) {
+    ArchiveServer archive;
+    WholeProgram run(archive.setting(), {}, {}, {"parked,status=403"});
+    ASSERT_TRUE(run.waitUntilServing()) << run.log();
+    ASSERT_TRUE(run.waitForLogCount("requestParkedTraffic exception: ", 1)) << run.log();
+    ASSERT_TRUE(run.waitFor([&] {
+        const std::string log = run.log();
+        const auto refused = log.find("requestParkedTraffic exception: ");
+        return log.find("positions", refused) != std::string::npos || log.find("no parking positions found", refused) != std::string::npos;
+    })) << run.log();
+    EXPECT_FALSE(gf_run().stopRequested());
+    EXPECT_EQ(run.close(), 0);
+    EXPECT_NE(run.log().find("The park airport is EHAM"), std::string::npos);
+    EXPECT_EQ(run.count("Exiting: SYSTEM ERROR"), 0u);
+}

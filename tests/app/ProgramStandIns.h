@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "standins/rt/RtStandIn.h"
 
@@ -10,7 +11,8 @@ namespace vorl::test {
 // A RealTraffic stand-in replaying a small EHAM scenario for whole-program runs, and the settings
 // file that points the program at it with an accepted key.
 struct ProgramRtStandIn {
-    ProgramRtStandIn();
+    // `faults`: misbehaviours of the server, as "endpoint,kind[,after=N][,times=N]".
+    explicit ProgramRtStandIn(const std::vector<std::string>& faults = {});
     ~ProgramRtStandIn();
 
     std::string url() const;

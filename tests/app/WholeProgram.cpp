@@ -34,7 +34,9 @@ std::string settingInFile(const fs::path& file, const std::string& key) {
     return node ? node.attribute("value").as_string() : "<absent>";
 }
 
-WholeProgram::WholeProgram(const std::string& parameters, const Prepare& prepare, FrontEndFactory frontEnd) {
+WholeProgram::WholeProgram(const std::string& parameters, const Prepare& prepare, FrontEndFactory frontEnd,
+                           const std::vector<std::string>& rtFaults)
+    : rt(rtFaults) {
     fs::create_directories(dir / "docs");
     installReferenceData(dir.path());
     const auto simulator = makeFakeSimulator(dir.path());

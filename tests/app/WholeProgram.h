@@ -41,8 +41,9 @@ public:
 
     // `parameters`: <parameter .../> elements of the settings file beside the RealTraffic ones.
     // `prepare` runs on the install folder and the fake simulator before the program starts.
+    // `rtFaults`: misbehaviours of the RealTraffic stand-in (see ProgramRtStandIn).
     explicit WholeProgram(const std::string& parameters = {}, const Prepare& prepare = {},
-                          FrontEndFactory frontEnd = {});
+                          FrontEndFactory frontEnd = {}, const std::vector<std::string>& rtFaults = {});
     ~WholeProgram();
 
     std::string log() const;
