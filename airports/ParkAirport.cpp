@@ -189,9 +189,7 @@ void ParkAirport::adjust(bool flush) {
         const auto it = std::find_if(standing_.begin(), standing_.end(), [&](const Standing& s) {
             return s.aircraft.stand == leaving.stand && s.aircraft.callsign == leaving.callsign;
         });
-        if (it == standing_.end()) continue;
-        if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
-        standing_.erase(it);
+        if (it != standing_.end()) dropStatic(it);
     }
     takePlan(changes.add);
     ++state_.updates;
@@ -283,13 +281,17 @@ void ParkAirport::makeWayForLive(std::uint32_t standNumber, const std::string& l
         else
             logLine("{:8}: {:8} {} makes way for{} {} {}", state_.stands[it->aircraft.stand - 1].id, it->aircraft.callsign,
                     it->aircraft.registration, where, liveCallsign, target->id);
-        if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
-        it = standing_.erase(it);
+        it = dropStatic(it);
     }
 }
 
 void ParkAirport::learnLiveAtStand(std::uint32_t standNumber, const LiveAtAirport& aircraft) {
     if (airport_) lf_addRealStandOption(state_, standNumber, aircraft, hooks_.clock ? hooks_.clock() : ParkingClock{});
+}
+
+std::vector<ParkAirport::Standing>::iterator ParkAirport::dropStatic(std::vector<Standing>::iterator it) {
+    if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
+    return standing_.erase(it);
 }
 
 void ParkAirport::takePlan(std::vector<PlannedPosition> plan) {
@@ -307,8 +309,7 @@ bool ParkAirport::removeStaticAt(const std::string& standId) {
     });
     if (it == standing_.end()) return false;
     logLine("{:8}: {} removed from the reserved stand", standId, it->aircraft.callsign);
-    if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
-    standing_.erase(it);
+    dropStatic(it);
     return true;
 }
 
@@ -321,8 +322,7 @@ void ParkAirport::removeDuplicateOfLive(const std::vector<LiveAtAirport>& live) 
         if (it == standing_.end()) continue;
         const Stand* at = stand(it->aircraft.stand);
         logLine("{:8}: static {} removed, it is live as {}", at ? at->id : std::string(), it->aircraft.callsign, a.callsign);
-        if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
-        standing_.erase(it);
+        dropStatic(it);
         return;
     }
 }
@@ -342,8 +342,7 @@ bool ParkAirport::removeStaticNear(LatLon at, double halfWingspanNm, const std::
         const double limit = 1.1 * (at_stand->radius + halfWingspanNm);
         if (gf_distanceNm(at.lat, at.lon, at_stand->latitude, at_stand->longitude) > limit) continue;
         logLine("{:8}: static {} removed, {} comes too close", at_stand->id, it->aircraft.callsign, who);
-        if (hooks_.removeStatic) hooks_.removeStatic(it->objectId, it->aircraftId);
-        standing_.erase(it);
+        dropStatic(it);
         return true;
     }
     return false;

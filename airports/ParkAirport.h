@@ -131,6 +131,8 @@ private:
     std::optional<double> averageFit_;
 
     void takePlan(std::vector<PlannedPosition> plan);
+    // The static aircraft leaves the simulator (or its creation is withdrawn) and the airport.
+    std::vector<Standing>::iterator dropStatic(std::vector<Standing>::iterator it);
 };
 
 } // namespace vorl

@@ -39,14 +39,8 @@ void HeadlessFrontEnd::showFigures(const StatusFigures& figures) {
 }
 
 std::vector<DisplayLine> HeadlessFrontEnd::displayLines() const {
-    std::vector<DisplayLine> lines;
-    {
-        std::lock_guard lock(mutex_);
-        lines = gf_statusDisplayLines(figures_, gf_status().status(), gf_status().error());
-    }
     std::lock_guard lock(mutex_);
-    for (DisplayLine& line : gf_parkingPanelLines(figures_)) lines.push_back(std::move(line));
-    return lines;
+    return gf_displayLines(figures_, gf_status().status(), gf_status().error());
 }
 
 void HeadlessFrontEnd::showWarning(const std::string& text) { std::cerr << kProgramName << ": " << text << std::endl; }

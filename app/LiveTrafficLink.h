@@ -41,7 +41,6 @@ public:
     void requestRemoval(std::uint32_t hexId);
 
     LiveTraffic& traffic() { return *live_; }
-    const LiveTraffic& traffic() const { return *live_; }
     int activeCount() const { return activeCount_.load(); }
     int parkedCount() const { return parkedCount_.load(); }
 

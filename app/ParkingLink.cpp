@@ -276,21 +276,25 @@ void ParkingLink::publish() {
     }
     // Only what the simulator shows counts: a static aircraft still waiting for its object is not there yet.
     staticCount_.store(static_cast<int>(park_.staticObjectIds().size()));
+    ParkingPanel panel;
+    panel.airport = park_.icao();
+    panel.reservedStand = park_.reservedStand();
+    panel.stands = state ? static_cast<int>(state->stands.size()) : 0;
+    panel.updates = state ? state->updates : 0;
+    panel.staticCount = staticCount_.load();
+    panel.qualityFactor = state && state->qfReal >= 0 ? fmt::format("{}/{}", state->qfReal, state->qfSoft) : std::string();
+    if (const auto fit = park_.averageFit()) panel.averageFit = fmt::format("{:.1f}", *fit);
+    if (state)
+        panel.trafficWeek = fmt::format(" {}, {}{}, wk={}", state->icao, state->publisher, state->handmade ? " (handmade)" : "",
+                                        state->rtTrafficWeeks);
+    const Parameters& p = services_.params;
+    panel.maxPark = park_.isSet() && !p.RT_PARKTRAFFIC_ONLY.value() ? park_.wantedCount() : -1;
+    panel.parkingPercentage = p.parkingPercentage();
+    panel.week = p.WEEK.value();
+    panel.soft = p.PARK_SOFT.value();
     std::lock_guard lock(publishedMutex_);
     current_ = current;
-    panelAirport_ = park_.icao();
-    panelReserved_ = park_.reservedStand();
-    panelStands_ = state ? static_cast<int>(state->stands.size()) : 0;
-    panelUpdates_ = state ? state->updates : 0;
-    panelQuality_ = state && state->qfReal >= 0 ? fmt::format("{}/{}", state->qfReal, state->qfSoft) : std::string();
-    const auto fit = park_.averageFit();
-    panelFit_ = fit ? fmt::format("{:.1f}", *fit) : std::string();
-    panelWeek_ = state ? fmt::format(" {}, {}{}, wk={}", state->icao, state->publisher, state->handmade ? " (handmade)" : "",
-                                     state->rtTrafficWeeks)
-                       : std::string();
-    panelWanted_ = park_.isSet() && !services_.params.RT_PARKTRAFFIC_ONLY.value() ? park_.wantedCount() : -1;
-    panelWeekOn_ = services_.params.WEEK.value();
-    panelSoftOn_ = services_.params.PARK_SOFT.value();
+    panel_ = std::move(panel);
 }
 
 void ParkingLink::followUser(bool renew) {
@@ -361,7 +365,7 @@ bool ParkingLink::clearReservedStand() {
 
 std::string ParkingLink::reservedStand() const {
     std::lock_guard lock(publishedMutex_);
-    return panelReserved_;
+    return panel_.reservedStand;
 }
 
 void ParkingLink::removeDuplicatesOfLive() {
@@ -502,20 +506,9 @@ LiveStandHooks ParkingLink::liveStandHooks(std::function<void()> removeOneLivePa
     return hooks;
 }
 
-void ParkingLink::fill(StatusFigures& f) const {
+ParkingPanel ParkingLink::panel() const {
     std::lock_guard lock(publishedMutex_);
-    f.parkAirport = panelAirport_;
-    f.qualityFactor = panelQuality_;
-    f.reservedStand = panelReserved_;
-    f.averageFit = panelFit_;
-    f.trafficWeek = panelWeek_;
-    f.parkStands = panelStands_;
-    f.parkUpdates = panelUpdates_;
-    f.staticCount = staticCount_.load();
-    f.maxPark = panelWanted_;
-    f.parkingPercentage = services_.params.parkingPercentage();
-    f.parkingWeek = panelWeekOn_;
-    f.parkingSoft = panelSoftOn_;
+    return panel_;
 }
 
 void ParkingLink::closeDown() {

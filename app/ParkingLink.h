@@ -9,6 +9,7 @@
 
 #include "airports/ParkAirport.h"
 #include "app/SimFacilityAirports.h"
+#include "app/StatusFigures.h"
 #include "app/ProgramServices.h"
 #include "common/JobWorker.h"
 #include "sim/SimInbox.h"
@@ -18,7 +19,6 @@ namespace vorl {
 
 class LiveryMatching;
 class RtLink;
-struct StatusFigures;
 
 // The park airport as the traffic reader sees it (any thread): ground traffic is taken only
 // near it, and its elevation tells the ground from the air.
@@ -91,8 +91,8 @@ public:
     bool hasStaticAircraft() const { return staticCount_.load() > 0; }
     // A new park airport was planned since the last call.
     bool takeNewPlan() { return newPlan_.exchange(false); }
-    // The parking panel's figures.
-    void fill(StatusFigures& figures) const;
+    // The park airport's part of the parking panel.
+    ParkingPanel panel() const;
 
     // Closing down: the worker stopped, the static aircraft removed and the learned file saved.
     void closeDown();
@@ -146,9 +146,7 @@ private:
     // Published for other threads whenever the airport changes.
     mutable std::mutex publishedMutex_;
     std::optional<CurrentAirport> current_;
-    std::string panelAirport_, panelQuality_, panelReserved_, panelFit_, panelWeek_;
-    int panelStands_ = 0, panelUpdates_ = 0, panelWanted_ = -1;
-    bool panelWeekOn_ = false, panelSoftOn_ = false;
+    ParkingPanel panel_;
     std::atomic<int> staticCount_{0};
     std::atomic<bool> newPlan_{false};
 };

@@ -52,7 +52,7 @@ void ProgramRun::publishFigures() {
     StatusFigures f;
     realTraffic_.fill(f);
     sim_.marks().fill(f, services_.params.SIM_CHOICE.value());
-    parking_.fill(f);
+    f.parking = parking_.panel();
     f.liveCount = live_.activeCount();
     f.parkedLive = live_.parkedCount();
     f.liveryCount = static_cast<int>(liveries_.liveryCount());

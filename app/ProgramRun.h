@@ -63,7 +63,6 @@ public:
     // The callsign-to-object-id lookup, when the window asked for one.
     void lookUpCallsignIfAsked();
     bool takeFlushRequest() { return flushRequested_.exchange(false); }
-    bool takeStaticUpdateRequest() { return staticUpdateRequested_.exchange(false); }
 
     // RunActions.
     bool simulatorConnected() const override;
@@ -105,7 +104,6 @@ private:
     std::atomic<bool> airportScanReady_{false};
     std::atomic<bool> reReadPending_{false};
     std::atomic<bool> flushRequested_{false};
-    std::atomic<bool> staticUpdateRequested_{false};
     std::atomic<bool> lookupRequested_{false};
     std::atomic<int> simaddonCount_{0};
     std::atomic<int> thirdpartyCount_{0};

@@ -33,20 +33,26 @@ std::vector<DisplayLine> gf_statusDisplayLines(const StatusFigures& f, const std
 }
 
 std::vector<DisplayLine> gf_parkingPanelLines(const StatusFigures& f) {
+    const ParkingPanel& p = f.parking;
     std::vector<DisplayLine> lines;
-    const std::string airport = f.parkAirport.empty() ? "no park airport" : f.parkAirport;
+    const std::string airport = p.airport.empty() ? "no park airport" : p.airport;
     lines.push_back({fmt::format("{}  qf: {}    reserved stand: {}    # updates: {:4}    # stands: {:3}    parked live: {:3}",
-                                 airport, f.qualityFactor.empty() ? "-" : f.qualityFactor,
-                                 f.reservedStand.empty() ? "-" : f.reservedStand, f.parkUpdates, f.parkStands,
-                                 f.parkedLive)});
-    const std::string maxText = f.maxPark >= 0 ? fmt::format("max park: {:3} (={} %)", f.maxPark, f.parkingPercentage)
+                                 airport, p.qualityFactor.empty() ? "-" : p.qualityFactor,
+                                 p.reservedStand.empty() ? "-" : p.reservedStand, p.updates, p.stands, f.parkedLive)});
+    const std::string maxText = p.maxPark >= 0 ? fmt::format("max park: {:3} (={} %)", p.maxPark, p.parkingPercentage)
                                                : std::string("no max park live");
     const std::string nextText =
         f.nextUpdateMinutes >= 0 ? fmt::format("(next in {} min)", f.nextUpdateMinutes) : std::string("(no next ... )");
-    const char* marker = f.parkingWeek && f.parkingSoft ? "*WS*" : f.parkingSoft ? "*S*" : f.parkingWeek ? "*W*" : "";
-    lines.push_back({fmt::format("average fit: {}    static: {:3}    {}    {}  {}", f.averageFit.empty() ? "-" : f.averageFit,
-                                 f.staticCount, maxText, nextText, marker)});
-    if (!f.trafficWeek.empty()) lines.push_back({"Meta:" + f.trafficWeek});
+    const char* marker = p.week && p.soft ? "*WS*" : p.soft ? "*S*" : p.week ? "*W*" : "";
+    lines.push_back({fmt::format("average fit: {}    static: {:3}    {}    {}  {}", p.averageFit.empty() ? "-" : p.averageFit,
+                                 p.staticCount, maxText, nextText, marker)});
+    if (!p.trafficWeek.empty()) lines.push_back({"Meta:" + p.trafficWeek});
+    return lines;
+}
+
+std::vector<DisplayLine> gf_displayLines(const StatusFigures& figures, const std::string& status, const std::string& error) {
+    auto lines = gf_statusDisplayLines(figures, status, error);
+    for (DisplayLine& line : gf_parkingPanelLines(figures)) lines.push_back(std::move(line));
     return lines;
 }
 

@@ -7,6 +7,22 @@ namespace vorl {
 // State of a reader as the window's status icons show it.
 enum class LinkState : int { Unknown = 0, Waiting = 1, Ok = 2, Error = 3 };
 
+// The park airport's part of the parking panel, as the static parking publishes it.
+struct ParkingPanel {
+    std::string airport; // empty: no park airport
+    std::string qualityFactor;
+    std::string reservedStand;
+    std::string averageFit;
+    std::string trafficWeek;
+    int updates = 0;
+    int stands = 0;
+    int staticCount = 0;
+    int maxPark = -1; // -1: no maximum for parked live aircraft
+    int parkingPercentage = 30;
+    bool week = false;
+    bool soft = false;
+};
+
 // What the status display shows, as one value: the run of the program composes it from its
 // subsystems once per tick (and after each step of the session set-up) and hands it to the
 // front-end, which paints the latest one.
@@ -27,21 +43,10 @@ struct StatusFigures {
     bool simRunning = false;
     bool wingspanKnown = false;
 
-    // The parking panel.
-    std::string parkAirport; // empty: no park airport
-    std::string qualityFactor;
-    std::string reservedStand;
-    std::string averageFit;
-    std::string trafficWeek;
-    int parkUpdates = 0;
-    int parkStands = 0;
+    // The parking panel: the park airport's part, then the live and the renewal figures.
+    ParkingPanel parking;
     int parkedLive = 0;
-    int staticCount = 0;
-    int maxPark = -1; // -1: no maximum for parked live aircraft
-    int parkingPercentage = 30;
     int nextUpdateMinutes = 20; // -1: no next update
-    bool parkingWeek = false;
-    bool parkingSoft = false;
 };
 
 // One painted line of the status display, with the colour it is drawn in.
@@ -56,5 +61,7 @@ std::vector<DisplayLine> gf_statusDisplayLines(const StatusFigures& figures, con
                                                const std::string& error);
 // The parking panel below the controls.
 std::vector<DisplayLine> gf_parkingPanelLines(const StatusFigures& figures);
+// Both, top to bottom, as a test or a console reads the whole display.
+std::vector<DisplayLine> gf_displayLines(const StatusFigures& figures, const std::string& status, const std::string& error);
 
 } // namespace vorl

@@ -170,9 +170,7 @@ void MainWindow::setFigures(const StatusFigures& figures) {
 }
 
 std::vector<DisplayLine> MainWindow::displayLines() const {
-    auto lines = gf_statusDisplayLines(figures_, gf_status().status(), gf_status().error());
-    for (DisplayLine& line : gf_parkingPanelLines(figures_)) lines.push_back(std::move(line));
-    return lines;
+    return gf_displayLines(figures_, gf_status().status(), gf_status().error());
 }
 
 void MainWindow::setTopMost(bool topMost) {
