@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 DEMO_DIR ?= demo/run
 
-.PHONY: all deps configure build test demo soak check-asan check-tsan fuzz bench clean format
+.PHONY: all deps configure build test demo soak check-asan check-tsan fuzz bench clean format windows test-windows
 
 all: build
 
@@ -22,6 +22,14 @@ test: build
 
 demo: build
 	@bash scripts/demo.sh $(BUILD_DIR) $(DEMO_DIR)
+
+# The Windows program: cross-built with MinGW-w64 into dist/VORL-<version>-win64.zip, and tested
+# under Wine (unit tests, a production start, a run through the SimConnect.dll stand-in).
+windows:
+	@bash scripts/windows.sh
+
+test-windows:
+	@bash scripts/test-windows.sh
 
 check-asan:
 	@$(MAKE) test BUILD_DIR=build-asan CMAKE_FLAGS="-DVORL_SANITIZE=address -DVORL_WITH_BENCH=OFF"
@@ -42,4 +50,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD_DIR) build-asan build-tsan
+	@rm -rf $(BUILD_DIR) build-asan build-tsan build-win dist

@@ -19,6 +19,7 @@
 #include "common/SafeWrite.h"
 #include "common/TextCase.h"
 #include "common/ZipArchive.h"
+#include "common/platform.h"
 
 namespace fs = std::filesystem;
 
@@ -266,7 +267,7 @@ void Scan::offlineLearning() {
     std::size_t copied = 0;
     for (const fs::path& file : generated_) {
         const fs::path target = s_.tbloFolder / file.filename();
-        if (fs::copy_file(file, target, fs::copy_options::overwrite_existing, ec)) ++copied;
+        if (gf_copyFileReplacing(file, target, ec)) ++copied;
         else logLine("'{}' failed to copy '{}': {}", file.string(), target.string(), ec.message());
     }
     logLine("{} simaddon file{} copied to tblo folder", copied, gf_pluralS(copied));

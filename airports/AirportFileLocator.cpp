@@ -8,6 +8,7 @@
 #include "airports/AirportFilesContext.h"
 #include "common/Downloader.h"
 #include "common/Log.h"
+#include "common/platform.h"
 
 namespace vorl {
 namespace fs = std::filesystem;
@@ -80,7 +81,7 @@ std::string gf_downloadAirportFile(const std::string& archivePath, const fs::pat
     // The install folder ships the archive, so a user without a server, or whose server fails,
     // still gets the archived airports. The server comes first since it may hold newer files.
     const fs::path shipped = context.resolve(archivePath);
-    if (fs::is_regular_file(shipped, ec) && fs::copy_file(shipped, target, fs::copy_options::overwrite_existing, ec)) {
+    if (fs::is_regular_file(shipped, ec) && gf_copyFileReplacing(shipped, target, ec)) {
         logLine("archived airport file '{}' taken from the install folder", archivePath);
         return {};
     }

@@ -90,7 +90,7 @@ std::string gf_usageText() {
            "  --config-dir DIR                 the user folder holding parameters.xml;\n"
            "                                   default: the per-user configuration folder + VORL\n"
            "  --duration SECONDS               close down normally after that many seconds\n"
-           "  --sim standin|simconnect         the simulator link (default standin)\n"
+           "  --sim standin|simconnect         the simulator link (default: simconnect on Windows, else standin)\n"
            "  --sim-trace FILE                 the simulator stand-in writes every call and event\n"
            "                                   to FILE (JSON Lines)\n"
            "  --sim-map FILE                   the simulator stand-in draws the user and the AI\n"

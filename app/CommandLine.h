@@ -15,7 +15,12 @@ struct CommandLineOptions {
     std::optional<std::filesystem::path> workdir;
     std::optional<std::filesystem::path> configDir;
     std::optional<int> durationSeconds;
+    // Windows has the simulator: its SimConnect library is the link unless the stand-in is asked for.
+#ifdef _WIN32
+    std::string sim = "simconnect";
+#else
     std::string sim = "standin";
+#endif
     // The simulator stand-in's trace (JSON Lines) and top-down map (SVG), and the simulator
     // version it plays ("2020" or "2024"; empty: the one the settings name).
     std::optional<std::filesystem::path> simTrace;

@@ -56,11 +56,12 @@ void lf_checkSettingsFile() {
 } // namespace
 
 int gf_processEntry(int argc, char** argv, const FrontEndFactory& makeFrontEnd) {
-    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<std::string> args = gf_commandLineArguments(argc, argv);
     ProgramContext& program = gf_program();
     gf_run().resetAll();
     program.restarted.store(false);
     program.options = gf_parseCommandLine(args);
+    if (program.options.help || program.options.version || !program.options.error.empty()) gf_useParentConsole();
     if (program.options.help) {
         std::cout << gf_usageText();
         return 0;

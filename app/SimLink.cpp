@@ -10,6 +10,7 @@
 #include "app/StatusBoard.h"
 #include "app/UserPosition.h"
 #include "common/Log.h"
+#include "common/platform.h"
 #include "models/ModelDatabase.h"
 #include "sim/SimBackend.h"
 #include "sim/SimClient.h"
@@ -18,7 +19,7 @@
 #include "sim/SimOutbox.h"
 #include "sim/SimSession.h"
 #include "sim/UserStand.h"
-#include "standins/sim/SimStandIn.h"
+#include "standins/sim/StandInOptions.h"
 
 namespace vorl {
 namespace {
@@ -29,19 +30,29 @@ constexpr std::uint32_t kMaxRangeMeters = 200000;
 
 std::unique_ptr<SimBackend> gf_makeSimBackend(const CommandLineOptions& options, const Parameters& params) {
     if (options.sim == "simconnect") return gf_makeSimConnectLibraryBackend();
-    standin::SimStandInConfig config;
-    const bool msfs2020 = options.simVersion.empty() ? params.isMsfs2020() : options.simVersion == "2020";
-    config.version = msfs2020 ? standin::SimulatorVersion::Msfs2020 : standin::SimulatorVersion::Msfs2024;
-    if (options.userScript == "parked") {
-        const standin::UserPose stand = standin::UserScript::ehamDeparture().poseAt(0.0);
-        config.user = standin::UserScript::fixed(stand.lat, stand.lon, stand.altitudeFt, stand.headingDeg, true);
-    }
-    config.tracePath = options.simTrace;
-    config.mapPath = options.simMap;
+    standin::StandInOptions standIn;
+    standIn.msfs2020 = options.simVersion.empty() ? params.isMsfs2020() : options.simVersion == "2020";
+    standIn.userScript = options.userScript;
+    standIn.tracePath = options.simTrace;
+    standIn.mapPath = options.simMap;
     // The stand-in can create the liveries installed where the livery scan looks.
     const std::filesystem::path installPath = params.ALL_INSTALL_PATH.value();
-    if (!installPath.empty()) config.communityFolder = installPath / "Community";
-    return std::make_unique<standin::SimStandIn>(std::move(config));
+    if (!installPath.empty()) standIn.communityFolder = installPath / "Community";
+#ifdef _WIN32
+    // The Windows program never links the stand-in: it loads the stand-in's DLL, which has the
+    // simulator library's functions, and hands it the options through its environment.
+    const auto pathText = [](const std::optional<std::filesystem::path>& path) {
+        return path ? path->string() : std::string();
+    };
+    gf_setEnvironment(standin::kEnvSimVersion, standIn.msfs2020 ? "2020" : "2024");
+    gf_setEnvironment(standin::kEnvUserScript, standIn.userScript);
+    gf_setEnvironment(standin::kEnvTrace, pathText(standIn.tracePath));
+    gf_setEnvironment(standin::kEnvMap, pathText(standIn.mapPath));
+    gf_setEnvironment(standin::kEnvCommunity, pathText(standIn.communityFolder));
+    return gf_makeSimConnectLibraryBackend(std::string(kStandInLibraryName));
+#else
+    return std::make_unique<standin::SimStandIn>(standin::gf_standInConfig(standIn));
+#endif
 }
 
 SimLink::SimLink(const ProgramServices& services, ParkingLink& parking) : services_(services), parking_(parking) {}

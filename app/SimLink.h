@@ -10,6 +10,9 @@ class ParkingLink;
 class SimBackend;
 struct CommandLineOptions;
 
+// The stand-in's DLL that the Windows program loads for `--sim standin`.
+inline constexpr const char* kStandInLibraryName = "vorl-sim-standin.dll";
+
 // The backend `--sim` names: the simulator stand-in, or the simulator's SimConnect library.
 std::unique_ptr<SimBackend> gf_makeSimBackend(const CommandLineOptions& options, const Parameters& params);
 

@@ -141,4 +141,23 @@ std::vector<LabelSpec> gf_labels() {
     };
 }
 
+std::vector<std::string> gf_listEntries(const Parameter& p) {
+    std::vector<std::string> entries;
+    if (const auto* i = dynamic_cast<const IntChoiceParameter*>(&p)) {
+        for (const int v : i->choices()) entries.push_back(fmt::format("{}", v));
+    } else if (const auto* f = dynamic_cast<const FloatChoiceParameter*>(&p)) {
+        entries = f->choiceTexts();
+    } else if (const auto* t = dynamic_cast<const TextChoiceParameter*>(&p)) {
+        entries = t->choices();
+    }
+    return entries;
+}
+
+std::optional<std::size_t> gf_selectedListIndex(const Parameter& p) {
+    if (const auto* i = dynamic_cast<const IntChoiceParameter*>(&p)) return i->selectedIndex();
+    if (const auto* f = dynamic_cast<const FloatChoiceParameter*>(&p)) return f->selectedIndex();
+    if (const auto* t = dynamic_cast<const TextChoiceParameter*>(&p)) return t->selectedIndex();
+    return std::nullopt;
+}
+
 } // namespace vorl

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,5 +59,12 @@ const ControlSpec* gf_controlBySetting(const std::string& key);
 
 // The painted labels; texts with "{}" take a plural "s" where their value asks for it.
 std::vector<LabelSpec> gf_labels();
+
+class Parameter;
+
+// What the drop-down list of a choice setting offers, and which entry its value is; nothing when
+// the value is none of the entries (the list then keeps its selection).
+std::vector<std::string> gf_listEntries(const Parameter& parameter);
+std::optional<std::size_t> gf_selectedListIndex(const Parameter& parameter);
 
 } // namespace vorl

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "common/Log.h"
+#include "common/platform.h"
 
 namespace fs = std::filesystem;
 
@@ -29,7 +30,7 @@ bool lf_copyIfExists(const fs::path& source, const fs::path& target) {
         return false;
     }
     if (!exists) return true;
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
+    gf_copyFileReplacing(source, target, ec);
     if (ec) {
         logImportant("copy {} -> {} failed: {}", source.string(), target.string(), ec.message());
         return false;

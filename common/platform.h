@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace vorl {
@@ -31,6 +32,10 @@ std::optional<std::filesystem::path> gf_roamingAppDataFolder();
 std::optional<std::filesystem::path> gf_localAppDataFolder();
 
 int gf_processId();
+
+// Copies `from` over `to`, replacing a file there. (The C++ library of the Windows build takes
+// every existing target for the source itself and refuses, so Windows copies with its own call.)
+bool gf_copyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec);
 bool gf_syncFile(std::FILE* file);
 
 // Interrupt (Ctrl+C, SIGTERM) handling for console front-ends: the handler only sets a flag.
@@ -65,6 +70,18 @@ public:
 private:
     void* handle_ = nullptr;
 };
+
+// The program's arguments after its name, as UTF-8. Windows hands `main` its arguments in the
+// narrow code page, so there they are read again from the wide command line.
+std::vector<std::string> gf_commandLineArguments(int argc, char** argv);
+
+// Lets a window program print its usage and version in the console it was started from (a
+// Windows window program has none of its own); output already redirected stays where it goes.
+void gf_useParentConsole();
+
+// Sets (or, with an empty value, removes) a variable of the process environment, visible to
+// getenv in libraries loaded afterwards.
+void gf_setEnvironment(const char* name, const std::string& value);
 
 // UTF-8 text in the system's narrow code page, for interfaces that take 8-bit strings
 // (unchanged where the system code page is UTF-8 already).

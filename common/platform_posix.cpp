@@ -46,6 +46,10 @@ std::optional<fs::path> gf_localAppDataFolder() { return lf_xdgFolder("XDG_DATA_
 
 int gf_processId() { return static_cast<int>(::getpid()); }
 
+bool gf_copyFileReplacing(const fs::path& from, const fs::path& to, std::error_code& ec) {
+    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+}
+
 bool gf_syncFile(std::FILE* file) { return ::fsync(::fileno(file)) == 0; }
 
 bool gf_showInFileManager(const fs::path& file) {
@@ -79,5 +83,16 @@ DynamicLibrary::~DynamicLibrary() {
 void* DynamicLibrary::symbol(const char* name) const { return ::dlsym(handle_, name); }
 
 std::string gf_utf8ToSystemCodePage(const std::string& utf8) { return utf8; }
+
+std::vector<std::string> gf_commandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+void gf_useParentConsole() {}
+
+void gf_setEnvironment(const char* name, const std::string& value) {
+    if (value.empty()) ::unsetenv(name);
+    else ::setenv(name, value.c_str(), 1);
+}
 
 } // namespace vorl

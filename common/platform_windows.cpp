@@ -2,6 +2,8 @@
 #include <stdexcept>
 #include <string>
 #include <io.h>
+#include <cstdio>
+#include <stdlib.h>
 #include <knownfolders.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -42,6 +44,15 @@ std::optional<fs::path> gf_roamingAppDataFolder() { return lf_knownFolder(FOLDER
 std::optional<fs::path> gf_localAppDataFolder() { return lf_knownFolder(FOLDERID_LocalAppData); }
 
 int gf_processId() { return static_cast<int>(GetCurrentProcessId()); }
+
+bool gf_copyFileReplacing(const fs::path& from, const fs::path& to, std::error_code& ec) {
+    if (CopyFileW(from.c_str(), to.c_str(), FALSE)) {
+        ec.clear();
+        return true;
+    }
+    ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    return false;
+}
 
 bool gf_syncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
 
@@ -87,6 +98,37 @@ DynamicLibrary::~DynamicLibrary() {
 void* DynamicLibrary::symbol(const char* name) const {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
+
+namespace {
+std::string lf_wideToUtf8(const wchar_t* wide) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1) return {};
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), length, nullptr, nullptr);
+    text.pop_back();
+    return text;
+}
+} // namespace
+
+std::vector<std::string> gf_commandLineArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) args.push_back(lf_wideToUtf8(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
+void gf_useParentConsole() {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output != nullptr && output != INVALID_HANDLE_VALUE) return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
+}
+
+void gf_setEnvironment(const char* name, const std::string& value) { _putenv_s(name, value.c_str()); }
 
 std::string gf_utf8ToSystemCodePage(const std::string& utf8) {
     if (utf8.empty()) return {};

@@ -30,11 +30,7 @@ constexpr double kLatestConvertibleTime = 1e12;
 
 std::int32_t lf_halfHourSlotOf(std::time_t seconds) {
     std::tm utc{};
-#ifdef _WIN32
-    if (gmtime_s(&utc, &seconds) != 0) return -1;
-#else
-    if (gmtime_r(&seconds, &utc) == nullptr) return -1;
-#endif
+    if (!gf_utcCalendar(seconds, utc)) return -1;
     return utc.tm_hour * 2 + (utc.tm_min >= 30 ? 1 : 0);
 }
 

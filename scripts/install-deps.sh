@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages VORL builds and tests with, and only those that are missing.
 # `apt-get update` runs at most once, and only when something has to be installed.
+#   install-deps.sh           what the Linux program, its tests and the demo need
+#   install-deps.sh windows   the cross compiler, Wine and Xvfb for the Windows program
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,13 @@ packages=(
   libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )
+if [ "${1:-}" = "windows" ]; then
+  packages=(
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake ninja-build make pkg-config
+    dpkg-dev autoconf automake libtool
+    wine wine64 xvfb xauth x11-apps imagemagick zip unzip
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -17,9 +17,6 @@ DEMO_SECONDS="${TRACE_SECONDS:-170}" bash scripts/demo.sh "$build_dir" "$run_dir
     exit 1
 }
 rm -f "$run_dir.out"
-replay=$(sed -n 's|^replay: scenario second \([0-9.]*\) is Unix time \([0-9.]*\)$|\1 \2|p' "$run_dir/rt-server.log")
-read -r replay_second replay_epoch <<<"$replay"
-"$build_dir/tools/trace/vorl-trace-check" --scenario "$build_dir/scenarios/EHAM.jsonl" --trace "$run_dir/sim-trace.jsonl" \
-    --replay-second "$replay_second" --replay-epoch "$replay_epoch" \
-    --stands "$run_dir/server/MSFS/archive/stock/EHAM.xml" \
+source "$project/scripts/lib/demo-parts.sh"
+demo_trace_check "$build_dir" "$run_dir" "$run_dir/sim-trace.jsonl" \
     ${TRACE_ERROR_TARGETS:+--max-airborne-p95 300 --max-ground-p95 30}

@@ -38,25 +38,6 @@ std::string lf_toUtf8(const QString& text) {
     return wide_to_utf8(wide);
 }
 
-std::vector<std::string> lf_listEntries(const Parameter& p) {
-    std::vector<std::string> entries;
-    if (const auto* i = dynamic_cast<const IntChoiceParameter*>(&p)) {
-        for (const int v : i->choices()) entries.push_back(fmt::format("{}", v));
-    } else if (const auto* f = dynamic_cast<const FloatChoiceParameter*>(&p)) {
-        entries = f->choiceTexts();
-    } else if (const auto* t = dynamic_cast<const TextChoiceParameter*>(&p)) {
-        entries = t->choices();
-    }
-    return entries;
-}
-
-std::optional<std::size_t> lf_selectedIndex(const Parameter& p) {
-    if (const auto* i = dynamic_cast<const IntChoiceParameter*>(&p)) return i->selectedIndex();
-    if (const auto* f = dynamic_cast<const FloatChoiceParameter*>(&p)) return f->selectedIndex();
-    if (const auto* t = dynamic_cast<const TextChoiceParameter*>(&p)) return t->selectedIndex();
-    return std::nullopt;
-}
-
 } // namespace
 
 MainWindow::MainWindow(Commands& commands, QWidget* parent) : QWidget(parent), commands_(commands) {
@@ -124,7 +105,7 @@ void MainWindow::createControls() {
 }
 
 void MainWindow::fillList(QComboBox* list, const Parameter& parameter) {
-    const auto entries = lf_listEntries(parameter);
+    const auto entries = gf_listEntries(parameter);
     bool same = list->count() == static_cast<int>(entries.size());
     for (int i = 0; same && i < list->count(); ++i) same = list->itemText(i) == lf_toQString(entries[static_cast<std::size_t>(i)]);
     if (!same) {
@@ -132,7 +113,7 @@ void MainWindow::fillList(QComboBox* list, const Parameter& parameter) {
         for (const auto& entry : entries) list->addItem(lf_toQString(entry));
     }
     // A value that is not an entry leaves the selection as it was.
-    if (const auto index = lf_selectedIndex(parameter)) list->setCurrentIndex(static_cast<int>(*index));
+    if (const auto index = gf_selectedListIndex(parameter)) list->setCurrentIndex(static_cast<int>(*index));
 }
 
 void MainWindow::syncControl(const std::string& settingKey) {

@@ -11,6 +11,7 @@
 #include "common/Folders.h"
 #include "common/Geodesy.h"
 #include "common/SafeWrite.h"
+#include "common/TimeStamp.h"
 #include "standins/sim/InstalledTitles.h"
 #include "standins/sim/SimVariables.h"
 
@@ -266,7 +267,7 @@ double SimStandIn::numericValue(const std::string& name, const std::string& unit
     const auto angle = [&](double radians) { return degrees ? gf_radToDeg(radians) : radians; };
     const std::time_t now = static_cast<std::time_t>(utcNow());
     std::tm utc{};
-    gmtime_r(&now, &utc);
+    gf_utcCalendar(now, utc);
 
     double lat = 0, lon = 0, altitude = 0, pitch = 0, bank = 0, heading = 0, vs = 0, tas = 0, gs = 0;
     bool forcedGround = false;

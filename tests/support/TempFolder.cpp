@@ -58,8 +58,9 @@ FakeSimulator makeFakeSimulator(const fs::path& folder, bool msfs2020) {
 }
 
 void useFakeSimulator(const FakeSimulator& simulator) {
-    ::setenv("XDG_CONFIG_HOME", simulator.roaming.c_str(), 1);
-    ::setenv("XDG_DATA_HOME", simulator.local.c_str(), 1);
+    // Only the XDG folders can be moved; Windows' known folders are those of the user.
+    gf_setEnvironment("XDG_CONFIG_HOME", simulator.roaming.string());
+    gf_setEnvironment("XDG_DATA_HOME", simulator.local.string());
 }
 
 } // namespace vorl::test
