@@ -20,7 +20,7 @@ namespace vorl {
 namespace {
 
 std::vector<AirportScanFolder> lf_scanFolders(const Parameters& p) {
-    const fs::path install = p.ALL_INSTALL_PATH.value();
+    const fs::path install = gf_utf8Path(p.ALL_INSTALL_PATH.value());
     const bool msfs2020 = p.isMsfs2020();
     std::vector<AirportScanFolder> folders{{install / "Community", true, false},
                                            {install / (msfs2020 ? "Official" : "Official2024"), false, false}};

@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "app/Parameters.h"
+#include "common/Folders.h"
 #include "common/Charset.h"
 #include "common/Log.h"
 #include "common/Names.h"
@@ -115,7 +116,7 @@ std::optional<fs::path> gf_installedPackagesPath(const SimulatorFolders& folders
         }
         logLine("UserCfg.opt: InstalledPackagesPath={}", value);
         std::error_code ec;
-        if (fs::exists(value, ec)) return fs::path(value);
+        if (fs::exists(gf_utf8Path(value), ec)) return gf_utf8Path(value);
         return std::nullopt;
     }
     logLine("UserCfg.opt: InstalledPackagesPath=???");
@@ -136,7 +137,7 @@ bool gf_detectInstallPath(Parameters& params, const SimulatorFolders& folders) {
         if (fromUserCfg && gf_isValidInstallPath(*fromUserCfg, folders)) found = fromUserCfg;
     }
     if (!found) return false;
-    lf_storeInstallPath(params, folders, found->string());
+    lf_storeInstallPath(params, folders, gf_utf8Text(*found));
     return true;
 }
 
@@ -173,10 +174,10 @@ TypedPathResult gf_applyTypedInstallPath(Parameters& params, const SimulatorFold
     }
     std::string trimmed = text;
     while (trimmed.size() > 1 && lf_isSeparator(trimmed.back())) trimmed.pop_back();
-    fs::path candidate(trimmed);
+    fs::path candidate = gf_utf8Path(trimmed);
     const std::size_t lastSeparator = trimmed.find_last_of("\\/");
     const std::string lastPart = lastSeparator == std::string::npos ? trimmed : trimmed.substr(lastSeparator + 1);
-    if (lastPart == "Community" && lastSeparator != std::string::npos) candidate = trimmed.substr(0, lastSeparator);
+    if (lastPart == "Community" && lastSeparator != std::string::npos) candidate = gf_utf8Path(trimmed.substr(0, lastSeparator));
 
     std::error_code ec;
     const bool exists = fs::exists(candidate, ec);
@@ -185,7 +186,7 @@ TypedPathResult gf_applyTypedInstallPath(Parameters& params, const SimulatorFold
     if (!lf_isDirectory(candidate / "Community")) return {false, "This path exists but is not a path to Community ..."};
     if (!gf_isValidInstallPath(candidate, folders))
         return {false, "This path does not contain a valid Community folder (unexpected)."};
-    lf_storeInstallPath(params, folders, candidate.string());
+    lf_storeInstallPath(params, folders, gf_utf8Text(candidate));
     return {true, fmt::format("Community path found, {} will restart ...", kProgramName)};
 }
 

@@ -8,6 +8,7 @@
 #include "app/Parameters.h"
 #include "app/ProgramContext.h"
 #include "app/StatusBoard.h"
+#include "common/Folders.h"
 #include "common/Log.h"
 #include "common/Names.h"
 #include "common/UserErrorException.h"
@@ -41,7 +42,7 @@ void lf_scan() {
     s.prioritize = p.LIG_PRIORITIZE.value();
     s.selector = gf_parsePackageSelector(p.AI_PACKAGE_SELECTOR.value());
     for (std::size_t i = 0; i < s.manualFolders.size(); ++i) s.manualFolders[i] = p.lfolder[i].value();
-    s.packagesPath = p.ALL_INSTALL_PATH.value();
+    s.packagesPath = gf_utf8Path(p.ALL_INSTALL_PATH.value());
     s.result = gf_paths().output / "LiveriesScanned.xml";
     s.problemsFolder = lf_problemsFolder();
     s.version = gf_versionText();

@@ -9,6 +9,7 @@
 #include "app/RunControl.h"
 #include "app/StatusBoard.h"
 #include "app/UserPosition.h"
+#include "common/Folders.h"
 #include "common/Log.h"
 #include "common/platform.h"
 #include "models/ModelDatabase.h"
@@ -36,7 +37,7 @@ std::unique_ptr<SimBackend> gf_makeSimBackend(const CommandLineOptions& options,
     standIn.tracePath = options.simTrace;
     standIn.mapPath = options.simMap;
     // The stand-in can create the liveries installed where the livery scan looks.
-    const std::filesystem::path installPath = params.ALL_INSTALL_PATH.value();
+    const std::filesystem::path installPath = gf_utf8Path(params.ALL_INSTALL_PATH.value());
     if (!installPath.empty()) standIn.communityFolder = installPath / "Community";
 #ifdef _WIN32
     // The Windows program never links the stand-in: it loads the stand-in's DLL, which has the

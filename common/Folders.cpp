@@ -72,4 +72,11 @@ bool gf_isFolderWritable(const fs::path& folder) {
     return fs::remove(probe, ec) && !ec;
 }
 
+fs::path gf_utf8Path(std::string_view utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string gf_utf8Text(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 } // namespace vorl

@@ -44,6 +44,18 @@ rm -rf "$cache"
 mkdir -p "$cache/src" "$prefix/include" "$prefix/lib/pkgconfig"
 cd "$cache/src"
 
+# Runs a build step with its output in logs/<name>.log; a failure shows the log's end.
+logs="$cache/logs"
+mkdir -p "$logs"
+step() {
+  local name=$1; shift
+  if ! "$@" >>"$logs/$name.log" 2>&1; then
+    echo "build-windows-deps: building $name failed; the end of $logs/$name.log:" >&2
+    tail -n 30 "$logs/$name.log" >&2
+    exit 1
+  fi
+}
+
 # Unpacks Debian's source package $1 (with Debian's patches) and prints its folder.
 unpack() {
   apt-get source -qq "$1" >/dev/null 2>&1 || { echo "build-windows-deps: apt-get source $1 failed" >&2; exit 1; }
@@ -51,12 +63,13 @@ unpack() {
 }
 
 cmake_build() {
-  local source="$1"; shift
-  cmake -S "$source" -B "$source/build-win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  local source="$1" name; shift
+  name=$(basename "$source")
+  step "$name" cmake -S "$source" -B "$source/build-win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DVORL_WINDOWS_PREFIX="$prefix" -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
-    -DBUILD_SHARED_LIBS=OFF "$@" >/dev/null
-  cmake --build "$source/build-win" -j "$jobs" >/dev/null
-  cmake --install "$source/build-win" >/dev/null
+    -DBUILD_SHARED_LIBS=OFF "$@"
+  step "$name" cmake --build "$source/build-win" -j "$jobs"
+  step "$name" cmake --install "$source/build-win"
 }
 
 # zlib: its own build files make a DLL; the static library is just its C files.
@@ -65,9 +78,9 @@ zlib="$(unpack zlib zlib-)"
   cd "$zlib"
   mkdir -p build-win
   for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees trees uncompr zutil; do
-    $host-gcc-posix -O2 -D_LARGEFILE64_SOURCE=1 -c "$c.c" -o "build-win/$c.o"
+    step zlib $host-gcc-posix -O2 -D_LARGEFILE64_SOURCE=1 -c "$c.c" -o "build-win/$c.o"
   done
-  $host-ar rcs "$prefix/lib/libz.a" build-win/*.o
+  step zlib $host-ar rcs "$prefix/lib/libz.a" build-win/*.o
   cp zlib.h zconf.h "$prefix/include/"
   version="$(sed -n 's/^#define ZLIB_VERSION "\(.*\)"/\1/p' zlib.h)"
   printf 'prefix=%s\nlibdir=${prefix}/lib\nincludedir=${prefix}/include\n\nName: zlib\nDescription: zlib compression library\nVersion: %s\nLibs: -L${libdir} -lz\nCflags: -I${includedir}\n' \
@@ -79,11 +92,11 @@ sodium="$(unpack libsodium libsodium-)"
 (
   cd "$sodium"
   # Debian's source carries no generated configure script.
-  [ -x configure ] || autoreconf -fi >/dev/null 2>&1
-  ./configure --host=$host --prefix="$prefix" --disable-shared --enable-static --disable-dependency-tracking \
-    CC=$host-gcc-posix >/dev/null
-  make -j "$jobs" >/dev/null
-  make install >/dev/null
+  [ -x configure ] || step libsodium autoreconf -fi
+  step libsodium ./configure --host=$host --prefix="$prefix" --disable-shared --enable-static \
+    --disable-dependency-tracking CC=$host-gcc-posix
+  step libsodium make -j "$jobs"
+  step libsodium make install
 )
 echo "build-windows-deps: libsodium done"
 
@@ -122,6 +135,6 @@ done
 sed -i 's|^\(Cflags: .*\)$|\1 -DZIP_STATIC|' "$prefix/lib/pkgconfig/libzip.pc"
 sed -i 's|^\(Cflags: .*\)$|\1 -DSODIUM_STATIC|' "$prefix/lib/pkgconfig/libsodium.pc"
 
-rm -rf "$cache/src"
+rm -rf "$cache/src" "$logs"
 echo "$fingerprint" >"$prefix/.fingerprint"
 echo "build-windows-deps: ready"

@@ -64,3 +64,19 @@ TEST(Folders, ListCountAndRemove) {
     EXPECT_FALSE(fs::exists(dir / ".write_test.tmp"));
     EXPECT_FALSE(gf_isFolderWritable(dir / "missing"));
 }
+
+// Folder names with letters beyond ASCII, as in a user's name: what a setting holds in UTF-8
+// names the same folder the system lists, on Windows too (where a plain std::string would be
+// read in the narrow code page).
+TEST(Utf8Paths, SettingTextAndListedFolderAgree) {
+    vorl::test::TempFolder dir;
+    const std::string name = "J\xc3\xbcrgen \xe4\xb8\xad";
+    const std::string setting = vorl::gf_utf8Text(dir.path()) + "/" + name;
+    std::filesystem::create_directories(vorl::gf_utf8Path(setting) / "Community");
+    std::vector<std::string> listed;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        listed.push_back(vorl::gf_utf8Text(entry.path().filename()));
+    EXPECT_EQ(listed, std::vector<std::string>{name});
+    EXPECT_TRUE(std::filesystem::is_directory(vorl::gf_utf8Path(setting) / "Community"));
+    EXPECT_EQ(vorl::gf_utf8Text(vorl::gf_utf8Path(setting)), setting);
+}
