@@ -45,8 +45,13 @@ struct LiveStandState {
     std::optional<PositionSample> turnOff; // the other end of a pushback with a turn
     int turnSide = 0;                      // 0 undecided, 1 the kept-aside end, 2 the planned end
     double pushedBackDistanceNm = 900.0;   // the distance at the last check after a pushback
-    double farthestNm = 0.0;               // how far samples have moved from the stand
+    // Samples of a parked aircraft within its stand's zone: the first one's distance, the farthest
+    // so far, and the 3 m steps out counted since the last step back.
+    std::optional<double> referenceNm;
+    double farthestNm = 0.0;
     int stepsOut = 0;
+    bool arrivedByParking = false; // drove onto the stand (a wider zone), rather than born there
+    bool goneFromStand = false;    // its data is far from the stand: it left unseen
     std::optional<LatLon> lastTry; // where the last stand search was made
 };
 

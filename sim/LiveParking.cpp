@@ -13,11 +13,14 @@ namespace {
 constexpr double kArrivingNm = 0.018898488120950324; // 35 m: stopped where it reported standing
 constexpr double kArrivedNm = 0.0010799136069114472;  // 2 m
 constexpr double kStoppedKt = 5.0;
-constexpr double kStandingOnStandNm = 0.010799136069114472; // 20 m: samples this close mean standing on the stand
-constexpr double kLeftStandBeforeNm = kArrivingNm;
+// Samples within this zone around the stand (twice that after driving onto it) belong to an
+// aircraft still at the stand; beyond the far limit it left without being seen.
+constexpr double kStandZoneNm = 0.0458963282937365;    // 85 m
+constexpr double kGoneFromStandNm = 0.10799136069114472; // 200 m
+constexpr double kStepOutNm = 0.0016198704103671706;   // 3 m
 constexpr int kMinDriveCycles = 100;
 constexpr int kStoppedCopyCycles = 50;
-constexpr int kStepsOutToLeave = 2;
+constexpr int kStepsOutToLeave = 3;
 
 LatLon lf_standPosition(const LiveAircraft& a) { return {a.stand.spot.lat, a.stand.spot.lon}; }
 LatLon lf_here(const LiveAircraft& a) { return {a.motion.lat, a.motion.lon}; }
@@ -30,6 +33,24 @@ std::int32_t lf_towedWithinCycles(AircraftCategory category) {
     case AircraftCategory::Buzjets: return 15 * 60 * 100;
     default: return 0;
     }
+}
+
+void lf_resetStandZone(LiveAircraft& a, bool arrivedByParking) {
+    a.stand.referenceNm.reset();
+    a.stand.farthestNm = 0.0;
+    a.stand.stepsOut = 0;
+    a.stand.arrivedByParking = arrivedByParking;
+    a.stand.goneFromStand = false;
+}
+
+// Its real counterpart leaves the stand: the departure is planned when the sample falls due.
+void lf_leaveStand(LiveAircraft& a, PositionSample& sample, std::int32_t cycle) {
+    sample.stationary = 0;
+    a.stand.pullOutPending = true;
+    if (a.pendingCourseChange && cycle - a.stand.parkedCycle < lf_towedWithinCycles(a.category)) a.stand.towed = true;
+    a.pendingCourseChange = false;
+    a.holding = false;
+    if (!a.stream.empty()) a.stream.front().playoutTime = cycle + 1;
 }
 
 PositionSample lf_sampleAt(const PositionSample& from, LatLon at, double speedKt, std::int32_t due) {
@@ -243,8 +264,7 @@ bool gf_arriveAtStand(LiveAircraft& a, const MovementContext& c) {
         last.lat = a.stand.spot.lat;
         last.lon = a.stand.spot.lon;
     }
-    a.stand.farthestNm = 0.0;
-    a.stand.stepsOut = 0;
+    lf_resetStandZone(a, true);
     a.stand.leftStand = false;
     if (c.outbox != nullptr && a.presence.objectId != 0)
         gf_queueShutDownSet(*c.outbox, a.controls(), c.navLightsWhileParked, a.stand.spot.cargo, gf_drawZeroToNine());
@@ -262,38 +282,42 @@ bool gf_standSample(LiveAircraft& a, PositionSample& sample, std::int32_t cycle)
     case FlightState::Parked: {
         if (a.stand.spot.number == 0 || a.stand.pullOutPending) return true;
         const double d = gf_distanceNm(at, lf_standPosition(a));
-        if (d <= std::max(kStandingOnStandNm, a.halfWingspanNm * 0.5)) {
-            // Still standing: the sample is the stand itself, so nothing drifts.
-            sample.lat = a.stand.spot.lat;
-            sample.lon = a.stand.spot.lon;
-            sample.groundSpeed = 0.0;
-            sample.stationary = 1;
-            a.stand.stepsOut = 0;
+        const double zone = a.stand.arrivedByParking ? 2.0 * kStandZoneNm : kStandZoneNm;
+        if (d > kGoneFromStandNm) {
+            a.stand.goneFromStand = true;
+            return false;
+        }
+        if (d > zone) {
+            lf_leaveStand(a, sample, cycle);
             return true;
         }
-        if (d > a.stand.farthestNm) {
+        // Within the zone the reports wander around the stand; only steady steps away, far
+        // enough for the wings to clear, mean the aircraft is moving off.
+        if (!a.stand.referenceNm) {
+            a.stand.referenceNm = a.stand.farthestNm = d;
+            return false;
+        }
+        if (d >= a.stand.farthestNm + kStepOutNm) {
             a.stand.farthestNm = d;
             ++a.stand.stepsOut;
+        } else if (d <= a.stand.farthestNm - kStepOutNm) {
+            a.stand.referenceNm = a.stand.farthestNm = d;
+            a.stand.stepsOut = 0;
         }
-        if (a.stand.stepsOut < kStepsOutToLeave) return false;
-        // Its real counterpart leaves the stand.
-        sample.stationary = 0;
-        a.stand.pullOutPending = true;
-        if (a.pendingCourseChange && cycle - a.stand.parkedCycle < lf_towedWithinCycles(a.category)) a.stand.towed = true;
-        a.pendingCourseChange = false;
-        a.holding = false;
-        if (!a.stream.empty()) a.stream.front().playoutTime = cycle + 1;
-        return true;
-    }
-    case FlightState::Parking: {
-        const double d = gf_distanceNm(at, lf_standPosition(a));
-        if (sample.stationary == 0 && sample.groundSpeed > kStoppedKt && d > kLeftStandBeforeNm) {
-            a.flightState = FlightState::Taxi; // it drives on elsewhere
-            a.stand.spot = {};
-            a.stand.towed = false;
+        const double out = a.stand.farthestNm - *a.stand.referenceNm;
+        const double w = a.halfWingspanNm;
+        if ((a.stand.stepsOut >= kStepsOutToLeave && out >= 0.5 * w) || out > w) {
+            lf_leaveStand(a, sample, cycle);
             return true;
         }
         return false;
+    }
+    case FlightState::Parking: {
+        if (gf_distanceNm(at, lf_standPosition(a)) <= kStandZoneNm) return false;
+        a.flightState = FlightState::Taxi; // it drives on elsewhere
+        a.stand.spot = {};
+        a.stand.towed = false;
+        return true;
     }
     case FlightState::PushingBack:
         if (a.stand.pushbackCountdown == 2 && a.stand.turnSide == 0 && a.stand.turnOff && a.stream.size() >= 1) {
@@ -356,6 +380,7 @@ StandSearch gf_placeOnStandAtBirth(LiveAircraft& a, const MovementContext& c) {
     here.stationary = 1;
     a.flightState = FlightState::Parked;
     a.stand.parkedCycle = c.cycle;
+    lf_resetStandZone(a, false);
     if (c.stands->recordUse) c.stands->recordUse(a.stand.spot, a);
     if (c.stands->maxParkCheck) c.stands->maxParkCheck(true);
     return StandSearch::Found;

@@ -251,7 +251,14 @@ void LiveTraffic::decodeExisting(LiveAircraft& a, PositionSample sample, std::in
         remove(a);
         return;
     }
-    if (a.flightState != FlightState::Birth && !gf_checkExtendingSituations(a, sample, cycle)) return;
+    if (a.flightState != FlightState::Birth && !gf_checkExtendingSituations(a, sample, cycle)) {
+        if (a.stand.goneFromStand) {
+            // Its data is far from the stand: it left while nobody saw it; the stand's use counts.
+            if (context_.stands != nullptr && context_.stands->recordUse) context_.stands->recordUse(a.stand.spot, a);
+            remove(a);
+        }
+        return;
+    }
     if (a.extrapolationLeft >= 0) {
         // Real data again: the guesses beyond the one being approached give way to it.
         while (s.size() > 1) s.pop_back();

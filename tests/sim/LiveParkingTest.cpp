@@ -167,3 +167,64 @@ TEST_F(StandFixture, AHeavyMovedSoonAfterParkingWasTowedAndMayParkAgain) {
     EXPECT_EQ(a.flightState, FlightState::Taxi);
     EXPECT_TRUE(a.stand.leftStand);
 }
+
+// Reports of an aircraft standing at its stand wander by metres; it moves off only when its
+// reports step steadily away, three 3 m steps adding up to half its wingspan or one stretch
+// longer than the wingspan, or when they leave the zone around the stand.
+TEST_F(StandFixture, AParkedAircraftLeavesOnlyWhenItsReportsStepAway) {
+    a.flightState = FlightState::Parked;
+    a.stand.spot = spot;
+    a.stream = {lf_sample({kStandLat, kStandLon}, 0.0, 0, true)};
+    const auto at = [&](double northMeters) {
+        PositionSample p = lf_sample(lf_offset(northMeters, 0.0), 2.0, 100);
+        return gf_standSample(a, p, 100);
+    };
+    // Wander: out, back, out again by less than the wings.
+    EXPECT_FALSE(at(10.0));
+    EXPECT_FALSE(at(14.0));
+    EXPECT_FALSE(at(18.0));
+    EXPECT_FALSE(at(14.0)) << "3 m back: the count starts again";
+    EXPECT_FALSE(at(18.5));
+    EXPECT_FALSE(at(23.0));
+    EXPECT_FALSE(a.stand.pullOutPending) << "two steps, 9 m: still standing";
+    EXPECT_TRUE(at(27.5)) << "the third step, 13.5 m out, more than half the 17 m half wingspan";
+    EXPECT_TRUE(a.stand.pullOutPending);
+
+    // One stretch longer than the half wingspan is enough at once.
+    a.stand.pullOutPending = false;
+    a.stand.referenceNm.reset();
+    a.stand.stepsOut = 0;
+    EXPECT_FALSE(at(5.0));
+    EXPECT_TRUE(at(23.0));
+}
+
+TEST_F(StandFixture, TheZoneIsWiderAfterDrivingOntoTheStandAndFarReportsRemoveTheAircraft) {
+    a.flightState = FlightState::Parked;
+    a.stand.spot = spot;
+    a.stream = {lf_sample({kStandLat, kStandLon}, 0.0, 0, true)};
+    PositionSample p = lf_sample(lf_offset(120.0, 0.0), 8.0, 100);
+    EXPECT_TRUE(gf_standSample(a, p, 100)) << "born at the stand: 120 m is beyond the 85 m zone";
+    EXPECT_TRUE(a.stand.pullOutPending);
+
+    a.stand.pullOutPending = false;
+    a.stand.arrivedByParking = true;
+    p = lf_sample(lf_offset(120.0, 0.0), 8.0, 100);
+    EXPECT_FALSE(gf_standSample(a, p, 100)) << "it drove onto the stand: the zone is 170 m";
+    EXPECT_FALSE(a.stand.pullOutPending);
+
+    p = lf_sample(lf_offset(250.0, 0.0), 8.0, 200);
+    EXPECT_FALSE(gf_standSample(a, p, 200));
+    EXPECT_TRUE(a.stand.goneFromStand) << "beyond 200 m it left unseen";
+
+    // An aircraft driving to its stand whose reports go beyond the zone drives on.
+    a = LiveAircraft{};
+    a.flightState = FlightState::Parking;
+    a.stand.spot = spot;
+    p = lf_sample(lf_offset(-60.0, 0.0), 8.0, 300);
+    EXPECT_FALSE(gf_standSample(a, p, 300));
+    EXPECT_EQ(a.flightState, FlightState::Parking);
+    p = lf_sample(lf_offset(-100.0, 0.0), 8.0, 400);
+    EXPECT_TRUE(gf_standSample(a, p, 400));
+    EXPECT_EQ(a.flightState, FlightState::Taxi);
+    EXPECT_EQ(a.stand.spot.number, 0u);
+}
