@@ -32,7 +32,6 @@ LiveStandFind gf_searchLiveStand(const AirportState& airport, const LiveStandQue
     double best = radius, bestHistory = kHistorySearchNm, bestSmall = kNormalSearchNm;
     std::uint32_t fitting = 0, history = 0, small = 0;
     for (const Stand& stand : airport.stands) {
-        if (std::find(q.excludedIds.begin(), q.excludedIds.end(), stand.id) != q.excludedIds.end()) continue;
         const double d = gf_distanceNm(q.at.lat, q.at.lon, stand.latitude, stand.longitude);
         if (d > kHistorySearchNm) continue;
         const bool fits = lf_fits(stand, q);

@@ -19,8 +19,6 @@ struct LiveStandQuery {
     std::string callsign;
     std::string registration;
     ModelCode identity;
-    // Stand ids that are never given (the user's stand, the reserved stand).
-    std::vector<std::string> excludedIds;
 };
 
 struct LiveStandFind {

@@ -44,7 +44,8 @@ void ParkAirport::chooseOnGround(LatLon user, const std::string& userStand) {
     }
     if (airport_) leave();
     logLine("User aircraft on the ground at {}", closest->icao);
-    if (readAirportFile(*closest, userStand, user)) list_.remember(closest->icao, userStand_);
+    // The user's stand becomes the reserved one; away from any stand the reserved one stays.
+    if (readAirportFile(*closest, userStand, user)) list_.remember(closest->icao, userStand_.empty() ? reservedStand() : userStand_);
 }
 
 bool ParkAirport::readAirportFile(const NearAirport& airport, const std::string& userStand, std::optional<LatLon> user) {
@@ -248,11 +249,15 @@ std::optional<std::string> ParkAirport::nearestStandName(double lat, double lon,
     return best ? std::optional<std::string>(best->id) : std::nullopt;
 }
 
-LiveStandFind ParkAirport::findLiveStand(LiveStandQuery query) {
+LiveStandFind ParkAirport::findLiveStand(const LiveStandQuery& query) {
     if (!airport_ || state_.stands.empty()) return {};
-    for (const std::string& id : {reservedStand(), userStand_})
-        if (!id.empty()) query.excludedIds.push_back(id);
     LiveStandFind found = gf_searchLiveStand(state_, query);
+    // The aircraft stopped at the user's stand: it does not park at all, rather than on a stand
+    // beside the one its data says it is on.
+    if (found.number != 0) {
+        const std::string& id = state_.stands[found.number - 1].id;
+        if (id == reservedStand() || id == userStand_) return {};
+    }
     if (found.number != 0 && found.tooSmall) found.widened = gf_widenStandFor(state_.stands[found.number - 1], query.halfWingspanNm);
     return found;
 }

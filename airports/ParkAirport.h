@@ -83,7 +83,7 @@ public:
     std::optional<std::string> nearestStandName(double lat, double lon, double maxNm) const;
     // The stand a live aircraft parks on (never the user's nor the reserved one); a too-small
     // stand that is taken grows to the aircraft's size.
-    LiveStandFind findLiveStand(LiveStandQuery query);
+    LiveStandFind findLiveStand(const LiveStandQuery& query);
     const Stand* stand(std::uint32_t number) const;
     // Static aircraft on the stand or a neighbour of it leave, planned ones there are dropped.
     void makeWayForLive(std::uint32_t standNumber, const std::string& liveCallsign);

@@ -472,8 +472,8 @@ LiveStandHooks ParkingLink::liveStandHooks(std::function<void()> removeOneLivePa
     hooks.find = [this](const LiveAircraft& a, LatLon at, bool wide) -> StandAnswer {
         std::unique_lock lock(mutex_, std::try_to_lock);
         if (!lock.owns_lock()) return {StandSearch::Busy, {}};
-        LiveStandQuery query{at, a.halfWingspanNm, a.category, wide, a.callsign(), a.registration, a.code, {}};
-        const LiveStandFind found = park_.findLiveStand(std::move(query));
+        const LiveStandQuery query{at, a.halfWingspanNm, a.category, wide, a.callsign(), a.registration, a.code};
+        const LiveStandFind found = park_.findLiveStand(query);
         const Stand* stand = found.number != 0 ? park_.stand(found.number) : nullptr;
         if (stand == nullptr) return {};
         return {StandSearch::Found, lf_spotOf(*stand)};

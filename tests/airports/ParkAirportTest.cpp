@@ -204,3 +204,27 @@ TEST(ParkAirport, StaticAircraftGiveWayToWhatComesTooClose) {
     EXPECT_EQ(park.staticCount(), before - 1);
     EXPECT_EQ(rig.removedObjects.back(), 600u);
 }
+
+// A live aircraft whose data stops at the user's stand does not park there, and not on a stand
+// beside it either: it stays where its data is.
+TEST(ParkAirport, ALiveAircraftAtTheUsersStandDoesNotPark) {
+    ParkingRig rig;
+    rig.f.write("airports/my_park_airports.txt", "EHXX,S5\n");
+    rig.list.read();
+    const auto query = [](double metersNorth) {
+        return LiveStandQuery{{kField.lat + metersNorth / kMetersPerDegree, kField.lon}, 17.0 * kMetersToNm,
+                              AircraftCategory::Large, true, "KLM77", "PH-ABC", {}};
+    };
+    {
+        ParkAirport park(rig.list, rig.hooks, 11);
+        park.chooseOnGround({kField.lat, kField.lon + 0.02}, ""); // on the apron, at no stand
+        ASSERT_EQ(park.reservedStand(), "S5");
+        EXPECT_EQ(park.findLiveStand(query(160.0)).number, 0u) << "S5: the reserved stand";
+        const LiveStandFind other = park.findLiveStand(query(120.0));
+        ASSERT_NE(other.number, 0u);
+        EXPECT_EQ(park.stand(other.number)->id, "S4");
+    }
+    ParkAirport park(rig.list, rig.hooks, 11);
+    park.chooseOnGround(kField, "S2");
+    EXPECT_EQ(park.findLiveStand(query(40.0)).number, 0u) << "S2: the user stands there";
+}
