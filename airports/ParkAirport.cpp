@@ -290,6 +290,22 @@ void ParkAirport::makeWayForLive(std::uint32_t standNumber, const std::string& l
     }
 }
 
+void ParkAirport::parkLiveOver(std::uint32_t standNumber, const std::string& liveCallsign) {
+    const Stand* target = stand(standNumber);
+    if (target == nullptr) return;
+    std::erase_if(planned_, [&](const PlannedPosition& p) { return p.stand == standNumber; });
+    for (auto it = standing_.begin(); it != standing_.end();) {
+        if (it->aircraft.stand != standNumber) {
+            ++it;
+            continue;
+        }
+        // The dash is the log's own Windows-1252 byte.
+        if (it->objectId != 0)
+            logLine("{:8}: {:8} parks over static {} \x97 static will be removed", target->id, liveCallsign, it->aircraft.callsign);
+        it = dropStatic(it);
+    }
+}
+
 void ParkAirport::learnLiveAtStand(std::uint32_t standNumber, const LiveAtAirport& aircraft) {
     if (airport_) lf_addRealStandOption(state_, standNumber, aircraft, hooks_.clock ? hooks_.clock() : ParkingClock{});
 }

@@ -87,6 +87,9 @@ public:
     const Stand* stand(std::uint32_t number) const;
     // Static aircraft on the stand or a neighbour of it leave, planned ones there are dropped.
     void makeWayForLive(std::uint32_t standNumber, const std::string& liveCallsign);
+    // A live aircraft appears parked on the stand: what is planned there goes, and a static
+    // aircraft standing there is removed; the neighbours stay, as they stand beside it already.
+    void parkLiveOver(std::uint32_t standNumber, const std::string& liveCallsign);
     // The live aircraft standing at a stand is learned as a real option of it.
     void learnLiveAtStand(std::uint32_t standNumber, const LiveAtAirport& aircraft);
 

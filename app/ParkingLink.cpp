@@ -239,9 +239,14 @@ void ParkingLink::sendRemovals() {
     }
 }
 
+void ParkingLink::makeWayNow(const MakeWay& way) {
+    if (way.spawned) park_.parkLiveOver(way.stand, way.callsign);
+    else park_.makeWayForLive(way.stand, way.callsign);
+}
+
 void ParkingLink::applyMessages() {
     std::vector<SimMessage> pending;
-    std::vector<std::pair<std::uint32_t, std::string>> makeWay;
+    std::vector<MakeWay> makeWay;
     std::vector<std::pair<std::uint32_t, LiveAtAirport>> learned;
     {
         std::lock_guard lock(messagesMutex_);
@@ -249,7 +254,7 @@ void ParkingLink::applyMessages() {
         makeWay.swap(makeWay_);
         learned.swap(learned_);
     }
-    for (const auto& [stand, callsign] : makeWay) park_.makeWayForLive(stand, callsign);
+    for (const MakeWay& m : makeWay) makeWayNow(m);
     for (const auto& [stand, aircraft] : learned) park_.learnLiveAtStand(stand, aircraft);
     for (const SimMessage& m : pending) {
         if (m.kind == SimMessageKind::StaticCreated) {
@@ -478,15 +483,16 @@ LiveStandHooks ParkingLink::liveStandHooks(std::function<void()> removeOneLivePa
         if (stand == nullptr) return {};
         return {StandSearch::Found, lf_spotOf(*stand)};
     };
-    hooks.makeWay = [this](const StandSpot& stand, const LiveAircraft& a) {
+    hooks.makeWay = [this](const StandSpot& stand, const LiveAircraft& a, bool spawned) {
         // The run loop never waits for the worker, which may hold the airport for seconds while
         // it waits for parked traffic: the way is made as soon as the airport is free again.
         {
             std::unique_lock lock(mutex_, std::try_to_lock);
-            if (lock.owns_lock()) park_.makeWayForLive(stand.number, a.callsign());
+            const MakeWay way{stand.number, a.callsign(), spawned};
+            if (lock.owns_lock()) makeWayNow(way);
             else {
                 std::lock_guard pending(messagesMutex_);
-                makeWay_.push_back({stand.number, a.callsign()});
+                makeWay_.push_back(way);
             }
         }
         sendRemovals();

@@ -134,7 +134,13 @@ private:
     };
     std::vector<Removal> removals_;
     // Live aircraft that drove onto a stand while the worker held the airport.
-    std::vector<std::pair<std::uint32_t, std::string>> makeWay_;
+    struct MakeWay {
+        std::uint32_t stand = 0;
+        std::string callsign;
+        bool spawned = false;
+    };
+    std::vector<MakeWay> makeWay_;
+    void makeWayNow(const MakeWay& way);
     std::vector<std::pair<std::uint32_t, LiveAtAirport>> learned_;
     // The livery each static aircraft was created with, for the simulator's refusals.
     struct Created {

@@ -190,7 +190,7 @@ bool gf_try2Park(LiveAircraft& a, const MovementContext& c, bool wide) {
     a.stand.lastTry = at;
     if (answer.result != StandSearch::Found) return false;
     if (c.clearLiveAtStand) c.clearLiveAtStand(answer.spot, a);
-    if (c.stands->makeWay) c.stands->makeWay(answer.spot, a);
+    if (c.stands->makeWay) c.stands->makeWay(answer.spot, a, false);
     a.stand.spot = answer.spot;
     while (s.size() > 1) s.pop_back();
     a.flightState = FlightState::Parking;
@@ -368,7 +368,7 @@ StandSearch gf_placeOnStandAtBirth(LiveAircraft& a, const MovementContext& c) {
     const StandAnswer answer = c.stands->find(a, {s.front().lat, s.front().lon}, false);
     if (answer.result != StandSearch::Found) return answer.result;
     if (c.clearLiveAtStand) c.clearLiveAtStand(answer.spot, a);
-    if (c.stands->makeWay) c.stands->makeWay(answer.spot, a);
+    if (c.stands->makeWay) c.stands->makeWay(answer.spot, a, true);
     a.stand.spot = answer.spot;
     // The stream is its stand from now on; later samples tell when it leaves.
     while (s.size() > 1) s.pop_back();

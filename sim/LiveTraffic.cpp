@@ -508,7 +508,7 @@ bool LiveTraffic::onCreated(const SimMessage& m) {
     if (!a->stream.empty() && a->stream.front().airborne == 0) a->groundMode = true;
     if (a->flightState == FlightState::Parked && a->stand.spot.number != 0) {
         logLine("{:8}: {:8} parks", a->stand.spot.id, a->callsign());
-        if (hooks_.stands.makeWay) hooks_.stands.makeWay(a->stand.spot, *a);
+        if (hooks_.stands.makeWay) hooks_.stands.makeWay(a->stand.spot, *a, true);
     }
     if (hooks_.writeFlightPlan) a->flightPlanWritten = hooks_.writeFlightPlan(*a);
     if (!a->staticAttitudeRequested && hooks_.requestStaticAttitude) {

@@ -38,8 +38,9 @@ struct LiveStandHooks {
     // The stand for an aircraft standing at `at`: the nearest fitting one within 20 m (55 m
     // wide), never the user's or the reserved stand.
     std::function<StandAnswer(const LiveAircraft& aircraft, LatLon at, bool wide)> find;
-    // Static aircraft on the stand and its neighbours make way for the live one.
-    std::function<void(const StandSpot& stand, const LiveAircraft& aircraft)> makeWay;
+    // Static aircraft on the stand and its neighbours make way for the live one driving there;
+    // for one that appears parked there (`spawned`) only the stand itself is cleared.
+    std::function<void(const StandSpot& stand, const LiveAircraft& aircraft, bool spawned)> makeWay;
     // The stand use is learned for the airport file.
     std::function<void(const StandSpot& stand, const LiveAircraft& aircraft)> recordUse;
     // Parked live plus static aircraft stay within the wanted count.

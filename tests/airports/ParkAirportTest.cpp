@@ -203,6 +203,18 @@ TEST(ParkAirport, StaticAircraftGiveWayToWhatComesTooClose) {
     EXPECT_TRUE(park.removeStaticNear(onIt, 17.0 * kMetersToNm, "KLM999", "KLM999"));
     EXPECT_EQ(park.staticCount(), before - 1);
     EXPECT_EQ(rig.removedObjects.back(), 600u);
+
+    // A live aircraft that appears parked on a static one's stand: that static goes, with the
+    // log's own line; the others stay.
+    Log::instance().open(rig.f.dir / "Log.txt");
+    const StaticAircraft second = rig.created[1];
+    park.parkLiveOver(second.stand, "KLM888");
+    Log::instance().close();
+    EXPECT_EQ(park.staticCount(), before - 2);
+    EXPECT_EQ(rig.removedObjects.back(), 601u);
+    const std::string expected = fmt::format("{:8}: {:8} parks over static {} \x97 static will be removed",
+                                             park.stand(second.stand)->id, "KLM888", second.callsign);
+    EXPECT_NE(readFile(rig.f.dir / "Log.txt").find(expected), std::string::npos) << readFile(rig.f.dir / "Log.txt");
 }
 
 // A live aircraft whose data stops at the user's stand does not park there, and not on a stand

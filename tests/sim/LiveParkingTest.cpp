@@ -44,7 +44,7 @@ protected:
             ++searches;
             return answer;
         };
-        hooks.makeWay = [this](const StandSpot&, const LiveAircraft&) { ++madeWay; };
+        hooks.makeWay = [this](const StandSpot&, const LiveAircraft&, bool) { ++madeWay; };
         hooks.recordUse = [this](const StandSpot&, const LiveAircraft&) { ++uses; };
         hooks.maxParkCheck = [this](bool) { ++maxParkChecks; };
         context.stands = &hooks;
