@@ -537,6 +537,20 @@ void gf_startTakeOffRoll(LiveAircraft& a, SimOutbox& outbox) {
     lf_setAllowances(a, 3000, 5000);
 }
 
+void gf_startTouchAndGo(LiveAircraft& a, SimOutbox& outbox) {
+    const Config config{a, &outbox};
+    a.landingRoll = false;
+    a.landing = false;
+    a.flareStage = 0;
+    a.flightState = FlightState::Taxi;
+    a.takeOffRoll = true;
+    config.throttle(3);
+    config.spoilers(true);
+    config.flaps(1);
+    config.lights({.nav = true, .beacon = true, .landing = true, .taxi = true, .strobes = true, .logo = true, .cabin = true});
+    lf_setAllowances(a, 3000, 5000);
+}
+
 bool gf_nextPosMain(LiveAircraft& a, const MovementContext& c) {
     auto& s = a.stream;
     if (!a.groundMode && a.category != AircraftCategory::Rotorcraft)

@@ -50,7 +50,11 @@ void gf_onGroundData(LiveAircraft& aircraft, bool onGround, double groundAltitud
 // adjust the sample (a standing aircraft's jitter becomes a stationary sample).
 bool gf_checkExtendingSituations(LiveAircraft& aircraft, PositionSample& sample, std::int32_t cycle);
 
-// A take-off roll begins (also a touch and go): configuration and time allowances of a roll.
+// A take-off roll begins: configuration and time allowances of a roll.
 void gf_startTakeOffRoll(LiveAircraft& aircraft, SimOutbox& outbox);
+
+// The landing roll turns into a take-off roll at once: the aircraft is airborne again in its
+// data (a touch and go).
+void gf_startTouchAndGo(LiveAircraft& aircraft, SimOutbox& outbox);
 
 } // namespace vorl

@@ -269,6 +269,8 @@ void LiveTraffic::decodeExisting(LiveAircraft& a, PositionSample sample, std::in
         while (s.size() > 1) s.pop_front();
     }
     if (!s.empty() && sample.playoutTime <= s.back().playoutTime) sample.playoutTime = s.back().playoutTime + 1;
+    if (a.presence.simState == SimState::Active && a.landingRoll && sample.airborne != 0 && !s.empty() && s.back().airborne != 0)
+        gf_startTouchAndGo(a, outbox_);
     if (a.presence.simState == SimState::Active && a.groundMode && !a.takeOffRoll && !a.landingRoll &&
         a.flightState == FlightState::Taxi && !s.empty() &&
         (sample.airborne != 0 || (sample.groundSpeed >= kTakeOffRollSpeedKt && s.back().groundSpeed >= kTakeOffRollSpeedKt)))

@@ -158,3 +158,48 @@ TEST_F(LiveTrafficTest, AircraftWithoutLiveryOrBeyondTheLimitAreNotCreated) {
     EXPECT_TRUE(liveObjects().empty());
     EXPECT_EQ(limited.createdCount(), 0u);
 }
+
+// An approach, a short roll on the runway and its data airborne again: the roll turns into a
+// take-off roll at once and the aircraft climbs away with its data instead of rolling on.
+TEST_F(LiveTrafficTest, ATouchAndGoClimbsAwayFromTheLandingRoll) {
+    connect();
+    LiveTrafficHooks hooks = makeHooks();
+    // The runway lies at the airport the approach is flown to (the stand-in's ground, -11 ft).
+    hooks.airport = [] { return std::optional<AirportView>(AirportView{{kStartLat + 0.03, kStartLon}, -11.0}); };
+    LiveTraffic traffic(gf_simOutbox(), std::move(hooks));
+    double altitude = 1200.0;
+    LatLon at{kStartLat, kStartLon};
+    bool rolled = false, tookOff = false;
+    // One report every 2 s, arriving as the feed's do, some seconds before it is due.
+    for (int second = 0; second <= 100; second += 2) {
+        const bool onRunway = second >= 40 && second < 52;
+        const double speedKt = onRunway ? 120.0 : 140.0;
+        TrafficRecord r = record(0x484010, "KLM10", second, speedKt);
+        if (second < 40) altitude = std::max(0.0, 1200.0 - second * 30.0);
+        else if (onRunway) altitude = 0.0;
+        else altitude += 80.0;
+        // The record's own weave keeps every report news; on the runway it runs straight.
+        r.lat = at.lat;
+        if (onRunway) {
+            r.lon = kStartLon;
+            r.track = 0.0;
+        }
+        r.altitude = altitude;
+        r.airborne = altitude > 0.0 ? 1 : 0;
+        r.verticalRate = second < 40 ? -900.0 : onRunway ? 0.0 : 2400.0;
+        at = gf_destinationPoint(at, 0.0, speedKt * kFeetPerNm * 2.0 / 3600.0);
+        feed(traffic, {r});
+        for (int i = 0; i < 4; ++i) {
+            run(traffic, 50);
+            const LiveAircraft* a = traffic.find(0x484010);
+            if (a == nullptr) continue;
+            rolled = rolled || a->landingRoll;
+            tookOff = tookOff || (rolled && (a->flightState == FlightState::TakeOff || a->flightState == FlightState::Flying));
+        }
+    }
+    EXPECT_TRUE(rolled) << "it touched down";
+    EXPECT_TRUE(tookOff) << "and took off again";
+    const auto objects = liveObjects();
+    ASSERT_EQ(objects.size(), 1u);
+    EXPECT_GT(objects[0].altitudeFt, 300.0) << "climbing with its data";
+}
