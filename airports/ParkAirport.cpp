@@ -376,6 +376,16 @@ std::vector<std::uint32_t> ParkAirport::staticObjectIds() const {
     return ids;
 }
 
+std::optional<ParkAirport::StaticOnStand> ParkAirport::staticByObject(std::uint32_t objectId) const {
+    for (const Standing& s : standing_) {
+        if (s.objectId != objectId || objectId == 0) continue;
+        const Stand* at = stand(s.aircraft.stand);
+        if (at == nullptr) return std::nullopt;
+        return StaticOnStand{at->id, s.aircraft.callsign, at->cargo};
+    }
+    return std::nullopt;
+}
+
 int ParkAirport::wantedCount() const {
     if (!airport_) return 0;
     const PlannerSettings settings = hooks_.plannerSettings ? hooks_.plannerSettings() : PlannerSettings{};

@@ -107,6 +107,13 @@ public:
     bool removeStaticNear(LatLon at, double halfWingspanNm, const std::string& exceptCallsign, const std::string& who);
     // The simulator's objects of the static aircraft standing now.
     std::vector<std::uint32_t> staticObjectIds() const;
+    // The static aircraft the simulator shows as `objectId`: its stand and callsign.
+    struct StaticOnStand {
+        std::string standId;
+        std::string callsign;
+        bool cargoStand = false;
+    };
+    std::optional<StaticOnStand> staticByObject(std::uint32_t objectId) const;
     // How many static plus parked live aircraft the airport wants; 0 without park airport.
     int wantedCount() const;
     // The mean fit level of the last plan, nothing before the first.

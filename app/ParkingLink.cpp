@@ -28,6 +28,8 @@ namespace {
 
 // The user's aircraft counts as settled on the ground below this speed.
 constexpr double kSettledKnots = 2.0;
+// Cycles from a static aircraft's creation to its shut-down: the simulator has settled the model.
+constexpr int kStaticActivationCycles = 200;
 
 void lf_requireComplete(const ParkingHooks& h) {
     constexpr std::string_view owner = "static parking";
@@ -352,8 +354,33 @@ void ParkingLink::placeNext() {
 }
 
 void ParkingLink::onStaticMessage(const SimMessage& message) {
-    std::lock_guard lock(messagesMutex_);
-    messages_.push_back(message);
+    {
+        std::lock_guard lock(messagesMutex_);
+        messages_.push_back(message);
+    }
+    if (message.kind == SimMessageKind::StaticCreated) activations_.push_back({message.objectId, 0});
+}
+
+void ParkingLink::stepActivations() {
+    if (activations_.empty()) return;
+    for (Activation& a : activations_) ++a.cycles;
+    if (activations_.front().cycles < kStaticActivationCycles) return;
+    // The airport may be busy with a plan: the aircraft shuts down a cycle later then.
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+    applyMessages();
+    const bool navLights = services_.params.NAV_LIGHTS_WHILE_PARKED.value();
+    while (!activations_.empty() && activations_.front().cycles >= kStaticActivationCycles) {
+        const std::uint32_t objectId = activations_.front().objectId;
+        activations_.erase(activations_.begin());
+        // Gone meanwhile (made way, flushed): nothing to shut down.
+        const auto parked = park_.staticByObject(objectId);
+        if (!parked) continue;
+        std::uint32_t throttle = kNoThrottleSent, flaps = kNoFlapsSent;
+        const AiControlTarget target{objectId, AircraftCategory::Large, throttle, flaps};
+        gf_queueShutDownSet(services_.outbox, target, navLights, parked->cargoStand, gf_drawZeroToNine());
+        logLine("{:8}: {:8} parked", parked->standId, parked->callsign);
+    }
 }
 
 bool ParkingLink::clearReservedStand() {

@@ -55,8 +55,11 @@ public:
     void followUser(bool renew);
     // Run loop, once a second: the simulator's answers applied and the next static aircraft placed.
     void placeNext();
-    // Any thread: the simulator's answers about static aircraft.
+    // Run loop: the simulator's answers about static aircraft.
     void onStaticMessage(const SimMessage& message);
+    // Run loop, every cycle: a static aircraft 200 cycles after its creation shuts down and is
+    // logged as parked.
+    void stepActivations();
     // Run loop, every fifth second: whatever stands on the reserved stand; true when a static
     // aircraft was removed (the live side is asked otherwise).
     bool clearReservedStand();
@@ -140,6 +143,11 @@ private:
         bool spawned = false;
     };
     std::vector<MakeWay> makeWay_;
+    struct Activation {
+        std::uint32_t objectId = 0;
+        int cycles = 0;
+    };
+    std::vector<Activation> activations_; // run loop only
     void makeWayNow(const MakeWay& way);
     std::vector<std::pair<std::uint32_t, LiveAtAirport>> learned_;
     // The livery each static aircraft was created with, for the simulator's refusals.

@@ -114,6 +114,7 @@ void gf_mainLoop(ProgramRun& run) {
         } else {
             run.runPendingCommands();
             lf_routeSimInbox(run);
+            run.parking().stepActivations();
             run.live().takeRecords(run.realTraffic().link());
             run.live().update();
             if (sim.oneSecondTick.exchange(false)) {

@@ -30,11 +30,12 @@ TEST(ShippedArchive, WithoutADownloadServerTheStaticsStandOnTheShippedStands) {
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
     ASSERT_NE(sim, nullptr);
-    // The parked KLM1391 stands at B11 of the shipped EHAM file, within 2 m.
+    // The parked KLM1391 stands at B11 of the shipped EHAM file, within 2 m, and shuts down
+    // once the simulator has settled it: engines off.
     const auto parked = [&] {
         for (const auto& o : sim->objects())
             if (o.tailNumber == "KLM1391" && gf_distanceNm(o.lat, o.lon, 52.309876, 4.766069) * 1852.0 < 2.0)
-                return true;
+                return o.lastEvents.count("ENGINE_AUTO_SHUTDOWN") > 0;
         return false;
     };
     ASSERT_TRUE(run.waitFor(parked, std::chrono::seconds(60))) << run.log();
@@ -47,5 +48,6 @@ TEST(ShippedArchive, WithoutADownloadServerTheStaticsStandOnTheShippedStands) {
     EXPECT_EQ(log.find("failed to download"), std::string::npos) << "no server is asked";
     EXPECT_TRUE(std::regex_search(log, std::regex("(^|[^0-9])[1-9][0-9]* static aircraft placed at EHAM")))
         << log;
+    EXPECT_NE(log.find("B11     : KLM1391  parked"), std::string::npos) << log;
     EXPECT_TRUE(fs::exists(run.dir / "airports" / "learned" / "stock" / "EHAM.xml"));
 }
