@@ -140,7 +140,8 @@ void lf_planAir(LiveAircraft& a, const MovementContext& c, int n) {
     const double keepPitchRate = a.motion.pitchRate;
     const double flareStep = a.motion.altitudeStep;
     const PositionSample* afterNext = s.size() >= 3 ? &s[2] : nullptr;
-    gf_planAirLeg(a.motion, a.category, next, afterNext, c.cycle);
+    const bool low = a.aboveGroundFt < (a.landing ? 2000.0 : 1000.0);
+    gf_planAirLeg(a.motion, a.category, next, low, afterNext, c.cycle);
     // In the flare the descent is the flare's own, down to the ground the simulator knows, not
     // to the altitude the samples give the runway.
     if (a.flareStage > 0) a.motion.altitudeStep = flareStep;
@@ -152,10 +153,9 @@ void lf_planAir(LiveAircraft& a, const MovementContext& c, int n) {
         a.motion.altitudeStep = std::max(d, 0.05);
     } else if (a.flareStage == 0) {
         if (current.airborne && next.airborne && !a.landing) {
-            // Climbs are limited to what the type can do; descents follow the samples, also low
-            // down near an airport we know nothing about.
-            a.motion.altitudeStep = d > 0.0 && a.aboveGroundFt <= 1000.0 ? std::min(climbStep, std::max(d, 0.2))
-                                                                         : std::min(d, climbStep);
+            // Climbs are limited to what the type can do. Low down and not landing, the aircraft
+            // never sinks towards the ground: it keeps climbing at least 0.2 ft a cycle.
+            a.motion.altitudeStep = a.aboveGroundFt <= 1000.0 ? std::min(climbStep, std::max(d, 0.2)) : std::min(d, climbStep);
         } else if (current.airborne && next.airborne) {
             const bool samplesDescend = next.altitude != current.altitude || a.aboveGroundFt > 1000.0 ||
                                         current.verticalRate + next.verticalRate < -100.0;

@@ -51,7 +51,7 @@ double gf_wantedPitchRad(double verticalRateFpm) {
     return gf_degToRad(-3.0 - (vr / 600.0) * 2.2);
 }
 
-void gf_planAirLeg(MotionState& state, AircraftCategory category, const PositionSample& next,
+void gf_planAirLeg(MotionState& state, AircraftCategory category, const PositionSample& next, bool followTrueHeading,
                    const PositionSample* afterNext, std::int32_t nowCycle) {
     const CategoryRow& row = gf_categoryRow(category);
     const double n = gf_legCycles(next.playoutTime, nowCycle);
@@ -64,12 +64,12 @@ void gf_planAirLeg(MotionState& state, AircraftCategory category, const Position
                                  -pitchLimit, pitchLimit);
 
     double headingChange = 0.0;
-    if (afterNext != nullptr) {
+    if (followTrueHeading && next.headingValid != 0 && next.bankValid != 0) {
+        headingChange = gf_normalisePi(next.trueHeading - state.heading);
+    } else if (afterNext != nullptr) {
         const double endBearing =
             gf_degToRad(gf_bearingDeg({next.lat, next.lon}, {afterNext->lat, afterNext->lon}));
         headingChange = gf_normalisePi(endBearing - state.heading);
-    } else if (next.headingValid != 0) {
-        headingChange = gf_normalisePi(next.trueHeading - state.heading);
     }
     state.headingRate = headingChange / n;
 

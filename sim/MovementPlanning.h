@@ -55,9 +55,10 @@ struct MotionState {
     double bankRate = 0.0;
 };
 
-// Plans the airborne leg from the current output state to `next` (and the sample after it, when
-// known, for the heading to fly at the end of the leg).
-void gf_planAirLeg(MotionState& state, AircraftCategory category, const PositionSample& next,
+// Plans the airborne leg from the current output state to `next`: the heading turns towards the
+// course from `next` to the sample after it (none without one), or, with `followTrueHeading`,
+// towards the heading the next sample reports (low down, where the course may be a crab).
+void gf_planAirLeg(MotionState& state, AircraftCategory category, const PositionSample& next, bool followTrueHeading,
                    const PositionSample* afterNext, std::int32_t nowCycle);
 
 // One cycle of integration without a curve.

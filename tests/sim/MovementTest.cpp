@@ -5,6 +5,7 @@
 
 #include "common/Geodesy.h"
 #include "sim/BezierCurve.h"
+#include "sim/LiveMovement.h"
 #include "sim/MovementPlanning.h"
 
 using namespace vorl;
@@ -90,7 +91,7 @@ TEST(MovementPlanning, AirStreamIsFlownWithoutJumpsOrSharpTurns) {
     const double maxStepNm = speedKt * 1.2 / 360000.0;
     double maxTurn = 0.0;
     for (std::size_t i = 1; i + 1 < stream.size(); ++i) {
-        gf_planAirLeg(state, AircraftCategory::Large, stream[i], &stream[i + 1], stream[i - 1].playoutTime);
+        gf_planAirLeg(state, AircraftCategory::Large, stream[i], false, &stream[i + 1], stream[i - 1].playoutTime);
         for (std::int32_t c = stream[i - 1].playoutTime; c < stream[i].playoutTime; ++c) {
             const MotionState before = state;
             gf_stepMotion(state);
@@ -127,4 +128,68 @@ TEST(MovementPlanning, TaxiTurnAlongCurveIsSmooth) {
     EXPECT_LT(maxStepNm, 20.0 / 360000.0); // under 20 kt at any point of the turn
     EXPECT_LT(gf_distanceNm(state.lat, state.lon, end.lat, end.lon), 0.001);
     EXPECT_NEAR(state.heading, kPi / 2.0, gf_degToRad(2.0));
+}
+
+// Low down the aircraft points where its report says it points (a crab into the wind on
+// approach); higher up it turns onto the course to the sample after the next one.
+TEST(MovementPlanning, LowDownTheReportedHeadingWinsOverTheCourse) {
+    PositionSample next;
+    next.lat = 52.01;
+    next.lon = 4.0;
+    next.altitude = 900.0;
+    next.airborne = 1;
+    next.playoutTime = 400;
+    next.trueHeading = gf_degToRad(20.0);
+    next.headingValid = 1;
+    next.bankValid = 1;
+    PositionSample after = next;
+    after.lat = 52.02;
+    after.playoutTime = 800; // due north of the next one
+    MotionState low;
+    low.lat = 52.0;
+    low.lon = 4.0;
+    low.altitude = 900.0;
+    MotionState high = low;
+    gf_planAirLeg(low, AircraftCategory::Large, next, true, &after, 0);
+    gf_planAirLeg(high, AircraftCategory::Large, next, false, &after, 0);
+    EXPECT_NEAR(gf_radToDeg(low.headingRate * 400), 20.0, 1e-6);
+    EXPECT_NEAR(gf_radToDeg(high.headingRate * 400), 0.0, 1e-6);
+    // Without a bank the report's heading is not trusted.
+    next.bankValid = 0;
+    gf_planAirLeg(low, AircraftCategory::Large, next, true, &after, 0);
+    EXPECT_NEAR(low.headingRate, 0.0, 1e-9);
+}
+
+// Below 1000 ft above the ground and not landing, an aircraft is never let down towards the
+// ground by its samples: it climbs by at least 0.2 ft a cycle; higher up it follows them down.
+TEST(MovementPlanning, LowAndNotLandingItNeverSinks) {
+    LiveAircraft a;
+    a.category = AircraftCategory::Large;
+    a.presence.simState = SimState::Active;
+    a.flightState = FlightState::Flying;
+    a.motion.lat = 52.0;
+    a.motion.lon = 4.0;
+    a.motion.altitude = 800.0;
+    const auto sample = [](double lat, double altitude, std::int32_t due) {
+        PositionSample p;
+        p.lat = lat;
+        p.lon = 4.0;
+        p.altitude = altitude;
+        p.airborne = 1;
+        p.groundSpeed = p.trueAirspeed = 150.0;
+        p.verticalRate = -600.0;
+        p.playoutTime = p.scheduledDue = due;
+        return p;
+    };
+    MovementContext c;
+    a.aboveGroundFt = 800.0;
+    a.stream = {sample(52.0, 800.0, 0), sample(52.01, 700.0, 500)};
+    ASSERT_TRUE(gf_nextPosMain(a, c));
+    EXPECT_NEAR(a.motion.altitudeStep, 0.2, 1e-9);
+
+    a.motion.altitude = 3000.0;
+    a.aboveGroundFt = 3000.0;
+    a.stream = {sample(52.0, 3000.0, 0), sample(52.01, 2900.0, 500)};
+    ASSERT_TRUE(gf_nextPosMain(a, c));
+    EXPECT_LT(a.motion.altitudeStep, 0.0);
 }
