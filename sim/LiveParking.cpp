@@ -320,11 +320,11 @@ bool gf_standSample(LiveAircraft& a, PositionSample& sample, std::int32_t cycle)
         return true;
     }
     case FlightState::PushingBack:
-        if (a.stand.pushbackCountdown == 2 && a.stand.turnSide == 0 && a.stand.turnOff && a.stream.size() >= 1) {
-            const PositionSample& planned = a.stream.back();
-            const double toKept = gf_distanceNm(at, {a.stand.turnOff->lat, a.stand.turnOff->lon});
-            const double toPlanned = gf_distanceNm(at, {planned.lat, planned.lon});
-            a.stand.turnSide = toKept < toPlanned ? 1 : 2;
+        if (a.stand.pushbackCountdown == 2 && a.stand.turnSide == 0 && a.stand.turnOff) {
+            // Where the real aircraft points after its pushback decides the side of the turn: a
+            // nose to the right of the stand's heading means the tail swung to the left.
+            const double pointsTo = sample.headingValid != 0 ? sample.trueHeading : gf_degToRad(sample.track);
+            a.stand.turnSide = gf_normalisePi(pointsTo - a.motion.heading) > 0.0 ? 1 : 2;
         }
         return false;
     case FlightState::PushedBack: {

@@ -228,3 +228,33 @@ TEST_F(StandFixture, TheZoneIsWiderAfterDrivingOntoTheStandAndFarReportsRemoveTh
     EXPECT_EQ(a.flightState, FlightState::Taxi);
     EXPECT_EQ(a.stand.spot.number, 0u);
 }
+
+// A pushback with a turn ends with the nose where the real aircraft's next report points:
+// to the right of the stand's heading when it points right, to the left otherwise.
+TEST_F(StandFixture, APushbackTurnsTheWayTheRealAircraftPoints) {
+    for (const double reportedDeg : {90.0, 270.0}) {
+        SetUp();
+        context.cycle = 0;
+        a.flightState = FlightState::Parked;
+        a.stand.spot = spot;
+        a.motion.lat = kStandLat;
+        a.motion.lon = kStandLon;
+        a.motion.heading = 0.0;
+        a.stream = {lf_sample({kStandLat, kStandLon}, 0.0, 0, true)};
+        PositionSample away = lf_sample(lf_offset(-60.0, 0.0), 6.0, 500);
+        gf_standSample(a, away, 400);
+        away = lf_sample(lf_offset(-90.0, 0.0), 6.0, 700);
+        ASSERT_TRUE(gf_standSample(a, away, 600));
+        a.stream.push_back(away);
+        context.cycle = 601;
+        for (int i = 0; i < 1000 && a.flightState != FlightState::PushingBack; ++i) play(1);
+        ASSERT_EQ(a.flightState, FlightState::PushingBack);
+        PositionSample report = lf_sample(lf_offset(-95.0, 0.0), 3.0, 2000);
+        report.track = reportedDeg;
+        EXPECT_FALSE(gf_standSample(a, report, context.cycle));
+        play(4000);
+        EXPECT_EQ(a.flightState, FlightState::PushedBack);
+        EXPECT_NEAR(gf_radToDeg(gf_normalisePi(a.motion.heading - gf_degToRad(reportedDeg))), 0.0, 15.0)
+            << "reported " << reportedDeg;
+    }
+}
