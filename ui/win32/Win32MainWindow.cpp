@@ -22,7 +22,9 @@
 namespace vorl {
 namespace {
 
-constexpr const wchar_t* kWindowClass = L"VORL.MainWindow";
+// Resources of the program (app/windows/vorl.rc): the application title and the icon.
+constexpr int kTitleResource = 101;
+constexpr int kIconResource = 100;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 // The window takes Tab and Enter the way a dialog does (IsDialogMessage in the message loop).
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
@@ -98,18 +100,29 @@ HFONT lf_createWindowFont(bool& owned) {
     return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void lf_registerWindowClass(HINSTANCE instance, WNDPROC procedure) {
+// The application title of the program's resources; the program's name where there are none
+// (the window's tests).
+std::wstring lf_applicationTitle(HINSTANCE instance) {
+    wchar_t title[101] = {};
+    if (LoadStringW(instance, kTitleResource, title, 101) > 0) return title;
+    return gf_toWide(kProgramName);
+}
+
+void lf_registerWindowClass(HINSTANCE instance, WNDPROC procedure, const std::wstring& title) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    // The whole client area is painted from an off-screen picture; no background erase, no
-    // redraw on size changes (the size is fixed).
-    windowClass.style = 0;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(kIconResource));
+    if (!icon) icon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    windowClass.hIcon = icon;
+    windowClass.hIconSm = icon;
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hbrBackground = nullptr;
-    windowClass.lpszClassName = kWindowClass;
+    // Never seen: the whole client area is painted from an off-screen picture, without erasing.
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    // The title is the class name too.
+    windowClass.lpszClassName = title.c_str();
     // A second window in the same process (tests) finds the class registered already.
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw std::runtime_error("RegisterClassEx failed: " + lf_lastErrorText());
@@ -119,15 +132,15 @@ void lf_registerWindowClass(HINSTANCE instance, WNDPROC procedure) {
 
 Win32MainWindow::Win32MainWindow(Commands& commands) : commands_(commands) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    lf_registerWindowClass(instance, &Win32MainWindow::windowProc);
+    const std::wstring title = lf_applicationTitle(instance);
+    lf_registerWindowClass(instance, &Win32MainWindow::windowProc, title);
     font_ = lf_createWindowFont(ownsFont_);
     backgroundBrush_ = CreateSolidBrush(kLightBlue);
 
     // The layout's size is the client area, as in the Qt window; the frame comes on top.
     RECT frame{0, 0, kWindowWidth, kWindowHeight};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
-    const std::wstring title = gf_toWide(kProgramName);
-    window_ = CreateWindowExW(kWindowExStyle, kWindowClass, title.c_str(), kWindowStyle, CW_USEDEFAULT,
+    window_ = CreateWindowExW(kWindowExStyle, title.c_str(), title.c_str(), kWindowStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
                               nullptr, instance, this);
     if (!window_) {
