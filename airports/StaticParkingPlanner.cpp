@@ -238,7 +238,6 @@ std::vector<PlannedPosition> StaticParkingPlanner::searchStands(const PassFilter
         planned_.push_back(position);
         found.push_back(std::move(position));
         select(stand.number);
-        if (selectedCount() >= wanted_) break;
     }
     // The caller decides what of this fit's finds it keeps.
     planned_.resize(planned_.size() - found.size());
@@ -259,9 +258,11 @@ void StaticParkingPlanner::runPass(const PassFilter& filter, std::size_t kept) {
     const int reached = std::min(fit, settings_->maxFit);
     (filter.realOnly ? realFit_ : softFit_) = reached;
     const std::size_t goal = wanted_;
-    if (planned_.size() + kept > goal && !last.empty()) {
+    // The positions of the last fit level fit equally well: which of them give way to the
+    // wanted count is left to chance, not to the order of the stands in the file.
+    if (planned_.size() + last.size() + kept > goal && !last.empty()) {
         std::shuffle(last.begin(), last.end(), random_);
-        const std::size_t surplus = std::min(last.size(), planned_.size() + kept - goal);
+        const std::size_t surplus = std::min(last.size(), planned_.size() + last.size() + kept - goal);
         last.resize(last.size() - surplus);
     }
     planned_.insert(planned_.end(), last.begin(), last.end());

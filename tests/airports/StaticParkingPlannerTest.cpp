@@ -329,3 +329,22 @@ TEST(StaticParkingPlanner, ParkingTypesTakeTheCategoriesOfTheTable) {
             EXPECT_EQ(gf_parkingTypeAccepts(type, category), categories.count(category) == 1)
                 << "type " << type << ", category " << category;
 }
+
+// More stands offer an aircraft at the last fit level than are wanted: which of them are kept is
+// left to chance, not to the stands' order, and never more than wanted are kept.
+TEST(StaticParkingPlanner, TheLastFitLevelGivesWayAtRandom) {
+    std::set<std::uint32_t> everChosen;
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        AirportState airport = rowOfStands(10, 300, 25);
+        for (Stand& stand : airport.stands) stand.options.push_back(option("PH-" + stand.id, 2, "20"));
+        PlannerSettings settings;
+        settings.customParkingPercentage = 50;
+        StaticParkingPlanner planner(seed);
+        const auto planned = planner.plan(airport, settings, world(), kTuesdayTen);
+        ASSERT_EQ(planned.size(), 5u) << "seed " << seed;
+        const auto stands = standsOf(planned);
+        EXPECT_EQ(stands.size(), 5u);
+        everChosen.insert(stands.begin(), stands.end());
+    }
+    EXPECT_GT(everChosen.size(), 5u) << "always the first stands of the file";
+}
