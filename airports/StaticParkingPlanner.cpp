@@ -54,7 +54,6 @@ void StaticParkingPlanner::begin(AirportState& airport, const PlannerSettings& s
     clock_ = clock;
     wanted_ = static_cast<std::size_t>(wantedCount(settings, airport.stands.size()));
     planned_.clear();
-    fromParkedTraffic_.clear();
     standing_.clear();
     flags_.assign(airport.stands.size(), Flags{});
     for (std::size_t i = 0; i < airport.stands.size(); ++i) {
@@ -128,9 +127,9 @@ std::uint32_t StaticParkingPlanner::standForParked(const ParkedRecord& record, c
 int StaticParkingPlanner::placeParkedTraffic(const std::set<std::string, std::less<>>& alreadyStanding) {
     int placed = 0;
     for (const ParkedRecord& record : world_->parkedTraffic) {
-        if (!settings_->rtParkTrafficOnly && planned_.size() + fromParkedTraffic_.size() >= wanted_ &&
-            selectedCount() >= wanted_)
-            break;
+        // Every static aircraft counts once: the planned ones, parked traffic among them, and
+        // those that stay standing.
+        if (!settings_->rtParkTrafficOnly && planned_.size() + alreadyStanding.size() >= wanted_) break;
         if (record.callsign.empty() || alreadyStanding.count(record.callsign) != 0) continue;
         if (world_->inRangeCallsigns.count(record.callsign) || world_->inRangeCallsigns.count(record.callsign + "_")) continue;
         const bool live = std::any_of(world_->live.begin(), world_->live.end(), [&](const LiveAtAirport& a) {
@@ -153,7 +152,6 @@ int StaticParkingPlanner::placeParkedTraffic(const std::set<std::string, std::le
         position.callsign = record.callsign;
         position.registration = record.registration;
         position.staysOn = true;
-        fromParkedTraffic_.push_back(position);
         planned_.push_back(std::move(position));
         select(stand);
         ++placed;

@@ -128,7 +128,6 @@ private:
     std::size_t wanted_ = 0;
     std::vector<Flags> flags_;
     std::vector<PlannedPosition> planned_;
-    std::vector<PlannedPosition> fromParkedTraffic_;
     std::vector<StaticAircraft> standing_; // static aircraft of the simulator, staying or leaving
     std::mt19937 random_;
     int realFit_ = -1;

@@ -348,3 +348,26 @@ TEST(StaticParkingPlanner, TheLastFitLevelGivesWayAtRandom) {
     }
     EXPECT_GT(everChosen.size(), 5u) << "always the first stands of the file";
 }
+
+// Parked traffic fills up to the wanted count and no further, each aircraft counted once: in a
+// plan, and in an adjustment where static aircraft already stand and stay.
+TEST(StaticParkingPlanner, ParkedTrafficStopsAtTheWantedCount) {
+    AirportState airport = rowOfStands(8, 300, 25);
+    PlannerSettings settings;
+    settings.customParkingPercentage = 50; // 4 of 8 stands
+    std::vector<ParkedRecord> records;
+    for (int i = 3; i < 8; ++i) records.push_back(parkedAt("PT" + std::to_string(i), 300.0 * i));
+    StaticParkingPlanner planner(8);
+    EXPECT_EQ(planner.plan(airport, settings, parkedTrafficWorld(records), kTuesdayTen).size(), 4u);
+
+    std::vector<StaticAircraft> standing;
+    for (int i = 0; i < 3; ++i) {
+        airport.stands[i].options = {option("PH-ST" + std::to_string(i), 2, "18:24")};
+        standing.push_back({"CSPH-ST" + std::to_string(i), "PH-ST" + std::to_string(i), airport.stands[i].number,
+                            PlannedPosition::FromAirportFile});
+    }
+    const auto changes = planner.adjust(airport, settings, parkedTrafficWorld(records), kTuesdayTen, standing, false);
+    EXPECT_TRUE(changes.remove.empty());
+    ASSERT_EQ(changes.add.size(), 1u) << "three stay, one more is wanted";
+    EXPECT_EQ(changes.add[0].kind, PlannedPosition::FromParkedTraffic);
+}
