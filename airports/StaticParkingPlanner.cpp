@@ -149,6 +149,8 @@ int StaticParkingPlanner::placeParkedTraffic(const std::set<std::string, std::le
         position.stand = stand;
         position.airline = identity.airlineIndex;
         position.type = identity.typeIndex;
+        position.operatorIndex = identity.operatorIndex;
+        position.cargo = identity.cargo != 0;
         position.callsign = record.callsign;
         position.registration = record.registration;
         position.staysOn = true;

@@ -349,6 +349,21 @@ TEST(StaticParkingPlanner, TheLastFitLevelGivesWayAtRandom) {
     EXPECT_GT(everChosen.size(), 5u) << "always the first stands of the file";
 }
 
+// The livery of a parked-traffic aircraft follows its record: the operator and cargo role that
+// its registration entry gives reach the planned position.
+TEST(StaticParkingPlanner, ParkedTrafficKeepsItsOperatorAndCargoRole) {
+    AirportState airport = rowOfStands(2, 300, 25);
+    ParkedRecord cargo = parkedAt("MPH64", 0);
+    cargo.code = ModelCode{12, 34, 7, 1, 1};
+    StaticParkingPlanner planner(6);
+    const auto planned = planner.plan(airport, everyStand(), parkedTrafficWorld({cargo}), kTuesdayTen);
+    ASSERT_EQ(planned.size(), 1u);
+    EXPECT_EQ(planned[0].airline, 12);
+    EXPECT_EQ(planned[0].operatorIndex, 34);
+    EXPECT_EQ(planned[0].type, 7);
+    EXPECT_TRUE(planned[0].cargo);
+}
+
 // Parked traffic fills up to the wanted count and no further, each aircraft counted once: in a
 // plan, and in an adjustment where static aircraft already stand and stay.
 TEST(StaticParkingPlanner, ParkedTrafficStopsAtTheWantedCount) {
