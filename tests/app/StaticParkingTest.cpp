@@ -1,7 +1,9 @@
 // Static parked aircraft over whole runs of the program: what an add-on airport learns in one run
-// is there in the next, and a livery the simulator refuses for a static aircraft is not tried again.
+// is there in the next, a livery the simulator refuses for a static aircraft is not tried again, and
+// a parked freighter wears a cargo livery.
 #include <atomic>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -175,4 +177,38 @@ TEST(StaticParking, ALiveryTheSimulatorRefusesForAStaticAircraftIsNotPickedAgain
     EXPECT_EQ(run.close(), 0);
     EXPECT_EQ(creations(run.dir / "sim-trace.jsonl", "title", kRefused), 1u) << "the refused livery is never asked for again";
     EXPECT_EQ(run.count(refusal), 1u);
+}
+
+// KLM's 747 PH-CKA flies freight: its registration entry says so. Parked at B12, an ordinary
+// gate, it wears KLM's cargo livery, not the passenger one.
+TEST(StaticParking, AParkedFreighterWearsTheCargoLiveryItsRegistrationCallsFor) {
+    static constexpr const char* kCargoLivery = "User KLM 747 Cargo";
+    ArchiveServer archive;
+    WholeProgram run(
+        archive.setting(),
+        [](const fs::path&, const test::FakeSimulator& simulator) {
+            const fs::path cfg = simulator.packages / "Community" / "user-aitraffic-klm747" / "SimObjects" / "Airplanes" /
+                                 "KLM_B744" / "aircraft.cfg";
+            fs::create_directories(cfg.parent_path());
+            std::ofstream(cfg) << "[VERSION]\nmajor = 1\nminor = 0\n\n[GENERAL]\nicao_type_designator = \"B744\"\n\n"
+                                  "[FLTSIM.0]\ntitle = \"User KLM 747 City of Paris\"\nmodel = \"\"\ntexture = \"0\"\n"
+                                  "icao_airline = \"KLM\"\natc_parking_types = \"GATE\"\n\n"
+                                  "[FLTSIM.1]\ntitle = \""
+                               << kCargoLivery
+                               << "\"\nmodel = \"\"\ntexture = \"1\"\nicao_airline = \"KLM\"\natc_parking_types = \"CARGO\"\n";
+        },
+        {}, {},
+        [](standin::Scenario& scenario) {
+            scenario.addParked("484c20", 1800.0,
+                               nlohmann::json::array({52.309024, 4.764931, "EHAM_B12", "B744", "PH-CKA", 0, "KLM92"}));
+        });
+    ASSERT_TRUE(run.waitUntilServing()) << run.log();
+    const auto freighter = [] {
+        for (const auto& o : simulator().objects())
+            if (o.createdByProgram && o.tailNumber == "KLM92") return std::optional<std::string>(o.title);
+        return std::optional<std::string>();
+    };
+    ASSERT_TRUE(run.waitFor([&] { return freighter().has_value(); }, 60s)) << run.log();
+    EXPECT_EQ(*freighter(), kCargoLivery);
+    EXPECT_EQ(run.close(), 0);
 }
