@@ -54,7 +54,6 @@ void StaticParkingPlanner::begin(AirportState& airport, const PlannerSettings& s
     clock_ = clock;
     wanted_ = static_cast<std::size_t>(wantedCount(settings, airport.stands.size()));
     planned_.clear();
-    fromParkedTraffic_.clear();
     standing_.clear();
     flags_.assign(airport.stands.size(), Flags{});
     for (std::size_t i = 0; i < airport.stands.size(); ++i) {
@@ -128,9 +127,9 @@ std::uint32_t StaticParkingPlanner::standForParked(const ParkedRecord& record, c
 int StaticParkingPlanner::placeParkedTraffic(const std::set<std::string, std::less<>>& alreadyStanding) {
     int placed = 0;
     for (const ParkedRecord& record : world_->parkedTraffic) {
-        if (!settings_->rtParkTrafficOnly && planned_.size() + fromParkedTraffic_.size() >= wanted_ &&
-            selectedCount() >= wanted_)
-            break;
+        // Every static aircraft counts once: the planned ones, parked traffic among them, and
+        // those that stay standing.
+        if (!settings_->rtParkTrafficOnly && planned_.size() + alreadyStanding.size() >= wanted_) break;
         if (record.callsign.empty() || alreadyStanding.count(record.callsign) != 0) continue;
         if (world_->inRangeCallsigns.count(record.callsign) || world_->inRangeCallsigns.count(record.callsign + "_")) continue;
         const bool live = std::any_of(world_->live.begin(), world_->live.end(), [&](const LiveAtAirport& a) {
@@ -150,10 +149,11 @@ int StaticParkingPlanner::placeParkedTraffic(const std::set<std::string, std::le
         position.stand = stand;
         position.airline = identity.airlineIndex;
         position.type = identity.typeIndex;
+        position.operatorIndex = identity.operatorIndex;
+        position.cargo = identity.cargo != 0;
         position.callsign = record.callsign;
         position.registration = record.registration;
         position.staysOn = true;
-        fromParkedTraffic_.push_back(position);
         planned_.push_back(std::move(position));
         select(stand);
         ++placed;
@@ -238,7 +238,6 @@ std::vector<PlannedPosition> StaticParkingPlanner::searchStands(const PassFilter
         planned_.push_back(position);
         found.push_back(std::move(position));
         select(stand.number);
-        if (selectedCount() >= wanted_) break;
     }
     // The caller decides what of this fit's finds it keeps.
     planned_.resize(planned_.size() - found.size());
@@ -259,9 +258,11 @@ void StaticParkingPlanner::runPass(const PassFilter& filter, std::size_t kept) {
     const int reached = std::min(fit, settings_->maxFit);
     (filter.realOnly ? realFit_ : softFit_) = reached;
     const std::size_t goal = wanted_;
-    if (planned_.size() + kept > goal && !last.empty()) {
+    // The positions of the last fit level fit equally well: which of them give way to the
+    // wanted count is left to chance, not to the order of the stands in the file.
+    if (planned_.size() + last.size() + kept > goal && !last.empty()) {
         std::shuffle(last.begin(), last.end(), random_);
-        const std::size_t surplus = std::min(last.size(), planned_.size() + kept - goal);
+        const std::size_t surplus = std::min(last.size(), planned_.size() + last.size() + kept - goal);
         last.resize(last.size() - surplus);
     }
     planned_.insert(planned_.end(), last.begin(), last.end());

@@ -21,6 +21,10 @@ struct PlannedPosition {
     int fit = 0;
     std::uint16_t airline = 0;
     std::uint16_t type = 0;
+    // What a parked-traffic record's registration entry tells of the livery to wear: the
+    // operating airline and a cargo role.
+    std::uint16_t operatorIndex = 0;
+    bool cargo = false;
     std::string callsign;
     std::string callsignExtra;
     std::string registration;
@@ -128,7 +132,6 @@ private:
     std::size_t wanted_ = 0;
     std::vector<Flags> flags_;
     std::vector<PlannedPosition> planned_;
-    std::vector<PlannedPosition> fromParkedTraffic_;
     std::vector<StaticAircraft> standing_; // static aircraft of the simulator, staying or leaving
     std::mt19937 random_;
     int realFit_ = -1;

@@ -33,15 +33,15 @@ std::optional<std::string> LiveryMatching::matchLive(const LiveAircraft& a) {
     return choice->title;
 }
 
-std::optional<std::string> LiveryMatching::matchStatic(std::uint16_t airline, std::uint16_t type,
-                                                       const std::string& registration) {
+std::optional<std::string> LiveryMatching::matchStatic(const ModelCode& code, const std::string& registration,
+                                                       bool atCargoStand) {
     LiveryQuery query;
-    query.code.airlineIndex = airline;
-    query.code.typeIndex = type;
-    query.code.cargo = models_.isCargoOperator(airline) ? 1 : 0;
-    query.category = models_.category(type);
+    query.code = code;
+    if (models_.isCargoOperator(code.airlineIndex)) query.code.cargo = 1;
+    query.cargoHint = atCargoStand;
+    query.category = models_.category(code.typeIndex);
     query.registration = registration;
-    query.label = fmt::format("{} {} {}", models_.airlineOf(airline), models_.typeOf(type), registration);
+    query.label = fmt::format("{} {} {}", models_.airlineOf(code.airlineIndex), models_.typeOf(code.typeIndex), registration);
     query.callsign = registration;
     const auto choice = catalogue_.matchParked(query, {}, params_.MATCHING_DEPTH.value());
     if (!choice) return std::nullopt;

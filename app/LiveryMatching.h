@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "common/ModelCode.h"
+
 namespace vorl {
 
 class LiveryCatalogue;
@@ -18,7 +20,9 @@ public:
     LiveryMatching(LiveryCatalogue& catalogue, ModelDatabase& models, const Parameters& params, StatusBoard& status);
 
     std::optional<std::string> matchLive(const LiveAircraft& aircraft);
-    std::optional<std::string> matchStatic(std::uint16_t airline, std::uint16_t type, const std::string& registration);
+    // A static aircraft: its airline, operator, type and cargo role, and whether it stands at a
+    // cargo stand.
+    std::optional<std::string> matchStatic(const ModelCode& code, const std::string& registration, bool atCargoStand);
     // The simulator refused `title`; too many refusals end the run with error 81.
     void liveryFailed(const std::string& label, const std::string& title);
     std::size_t liveryCount() const;

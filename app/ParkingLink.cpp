@@ -176,7 +176,12 @@ PlannerWorld ParkingLink::world(const NearAirport& airport) {
 }
 
 bool ParkingLink::createStatic(const PlannedPosition& position, const Stand& stand, std::uint32_t aircraftId) {
-    const auto title = liveries_.matchStatic(position.airline, position.type, position.registration);
+    ModelCode code;
+    code.airlineIndex = position.airline;
+    code.operatorIndex = position.operatorIndex;
+    code.typeIndex = position.type;
+    code.cargo = position.cargo ? 1 : 0;
+    const auto title = liveries_.matchStatic(code, position.registration, stand.cargo);
     if (!title) {
         logLine("{:8}: no livery for static {} {}", stand.id, position.callsign, position.registration);
         return false;

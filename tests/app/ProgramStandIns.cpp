@@ -8,8 +8,8 @@
 
 namespace vorl::test {
 
-ProgramRtStandIn::ProgramRtStandIn(const std::vector<std::string>& faults)
-    : server([&faults] {
+ProgramRtStandIn::ProgramRtStandIn(const std::vector<std::string>& faults, const MoreTraffic& moreTraffic)
+    : server([&faults, &moreTraffic] {
           // One aircraft parked at stand B11 of the EHAM airport file, for the static parking.
           standin::Scenario scenario = makeEhamScenario();
           scenario.addParked("484c03", 600.0, nlohmann::json::array({52.30988, 4.76607, "EHAM_B11", "B738", "PH-BXB", 0, "KLM1391"}));
@@ -20,6 +20,7 @@ ProgramRtStandIn::ProgramRtStandIn(const std::vector<std::string>& faults)
               scenario.addSample("4857c3", t,
                                  makeLiveRecord("4857c3", kEhamLat - 0.05 + t * 0.0004, kEhamLon - 0.05, 1000.0, 90.0,
                                                 "PHLIF", "H145", "PH-LLN"));
+          if (moreTraffic) moreTraffic(scenario);
           standin::StandInOptions options = LinkFixture::fastOptions();
           for (const std::string& fault : faults) options.faults.push_back(standin::gf_parseFaultRule(fault));
           return std::make_unique<standin::RtStandIn>(std::move(scenario), options);

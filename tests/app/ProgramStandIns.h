@@ -1,5 +1,6 @@
 #pragma once
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,8 +12,11 @@ namespace vorl::test {
 // A RealTraffic stand-in replaying a small EHAM scenario for whole-program runs, and the settings
 // file that points the program at it with an accepted key.
 struct ProgramRtStandIn {
+    // What a test adds to the scenario: aircraft of its own, live or parked.
+    using MoreTraffic = std::function<void(standin::Scenario&)>;
+
     // `faults`: misbehaviours of the server, as "endpoint,kind[,after=N][,times=N]".
-    explicit ProgramRtStandIn(const std::vector<std::string>& faults = {});
+    explicit ProgramRtStandIn(const std::vector<std::string>& faults = {}, const MoreTraffic& moreTraffic = {});
     ~ProgramRtStandIn();
 
     std::string url() const;

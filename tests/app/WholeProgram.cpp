@@ -35,8 +35,8 @@ std::string settingInFile(const fs::path& file, const std::string& key) {
 }
 
 WholeProgram::WholeProgram(const std::string& parameters, const Prepare& prepare, FrontEndFactory frontEnd,
-                           const std::vector<std::string>& rtFaults)
-    : rt(rtFaults) {
+                           const std::vector<std::string>& rtFaults, const ProgramRtStandIn::MoreTraffic& moreTraffic)
+    : rt(rtFaults, moreTraffic) {
     fs::create_directories(dir / "docs");
     installReferenceData(dir.path());
     const auto simulator = makeFakeSimulator(dir.path());

@@ -41,9 +41,11 @@ public:
 
     // `parameters`: <parameter .../> elements of the settings file beside the RealTraffic ones.
     // `prepare` runs on the install folder and the fake simulator before the program starts.
-    // `rtFaults`: misbehaviours of the RealTraffic stand-in (see ProgramRtStandIn).
+    // `rtFaults`: misbehaviours of the RealTraffic stand-in, `moreTraffic`: aircraft added to its
+    // scenario (see ProgramRtStandIn).
     explicit WholeProgram(const std::string& parameters = {}, const Prepare& prepare = {},
-                          FrontEndFactory frontEnd = {}, const std::vector<std::string>& rtFaults = {});
+                          FrontEndFactory frontEnd = {}, const std::vector<std::string>& rtFaults = {},
+                          const ProgramRtStandIn::MoreTraffic& moreTraffic = {});
     ~WholeProgram();
 
     std::string log() const;
