@@ -15,6 +15,7 @@
 #include "common/FixedCode.h"
 #include "common/Log.h"
 #include "models/LiveryCatalogue.h"
+#include "sim/SimInbox.h"
 #include "sim/SimOutbox.h"
 #include "sim/SimSession.h"
 
@@ -115,9 +116,16 @@ void ProgramRun::stopSimulatorLink() {
     services_.outbox.releaseAllRemovals();
     const SimSession& session = gf_simSession();
     const auto until = std::chrono::steady_clock::now() + kRemovalGrace;
-    while (session.connected.load() && !session.simConnectError.load() && services_.outbox.removalsPending() &&
-           std::chrono::steady_clock::now() < until)
+    while (session.connected.load() && !session.simConnectError.load() &&
+           (services_.outbox.removalsPending() || session.creationsAwaited.load() > 0) &&
+           std::chrono::steady_clock::now() < until) {
+        // A creation already sent is answered now or soon: what it made leaves at once.
+        for (const SimMessage& m : gf_simInbox().drain())
+            if (m.kind == SimMessageKind::LiveCreated || m.kind == SimMessageKind::StaticCreated)
+                services_.outbox.queueRemoval(m.objectId);
+        services_.outbox.releaseAllRemovals();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     sim_.stop();
     live_.closeDown();
     publishFigures();

@@ -78,6 +78,7 @@ void lf_onException(const RecvException& record) {
         if (found == pending.end()) return;
         const std::uint32_t aircraftId = found->aircraftId;
         pending.erase(found);
+        session.countPendingCreations();
         if (aircraftId != 0) gf_simInbox().post({0, aircraftId, 0, SimMessageKind::CreateFailed, 0.0, 0.0});
         return;
     }
@@ -311,6 +312,7 @@ void lf_onAircraftInRange(const RecvSimObjectData& record, DWORD size) {
         match != pending.end()) {
         aircraftId = match->aircraftId;
         pending.erase(match);
+        session.countPendingCreations();
     }
     if (aircraftId != 0) session.ownObjects.insert(objectId);
     else session.noteInRange(atcId);

@@ -144,6 +144,7 @@ void SimOutbox::sendCreations() {
         simconnect::DWORD packetId = 0;
         if (failed(backend.getLastSentPacketId(session.handle(), &packetId))) logImportant("GetLastSentPacketID");
         session.pendingCreations.push_back({packetId, request.aircraftId, request.callsign});
+        session.countPendingCreations();
     }
     creates_.clear();
 }

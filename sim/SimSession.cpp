@@ -81,6 +81,7 @@ void SimSession::reset() {
     }
     newlyAdded.clear();
     pendingCreations.clear();
+    countPendingCreations();
     previousLat = previousLon = 0.0;
     ownObjects.clear();
     spawnedByAsoboLogged = false;

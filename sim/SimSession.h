@@ -71,6 +71,10 @@ public:
     // The objects this program created: what it shows is not "another aircraft in range".
     std::set<std::uint32_t> ownObjects;
     std::vector<PendingCreation> pendingCreations;
+    // How many creations the simulator has still to answer, for other threads (closing down
+    // waits for them, to remove what they create); kept by `countPendingCreations`.
+    std::atomic<std::size_t> creationsAwaited{0};
+    void countPendingCreations() { creationsAwaited.store(pendingCreations.size()); }
     double previousLat = 0.0;
     double previousLon = 0.0;
     bool spawnedByAsoboLogged = false;
