@@ -67,6 +67,24 @@ protected:
         }
     }
 
+    // Parked nose north on the stand; its data then moves south, behind the stand: two samples
+    // farther out and it leaves.
+    void parkOnStandAndLeaveSouth() {
+        a.flightState = FlightState::Parked;
+        a.stand.spot = spot;
+        a.motion.lat = kStandLat;
+        a.motion.lon = kStandLon;
+        a.motion.heading = 0.0;
+        a.stream = {lf_sample({kStandLat, kStandLon}, 0.0, 0, true)};
+        PositionSample away = lf_sample(lf_offset(-60.0, 0.0), 6.0, 500);
+        EXPECT_FALSE(gf_standSample(a, away, 400));
+        away = lf_sample(lf_offset(-90.0, 0.0), 6.0, 700);
+        EXPECT_TRUE(gf_standSample(a, away, 600));
+        EXPECT_TRUE(a.stand.pullOutPending);
+        a.stream.push_back(away);
+        context.cycle = 601;
+    }
+
     double metersFromStand() const { return gf_distanceNm(a.motion.lat, a.motion.lon, kStandLat, kStandLon) * 1852.0; }
 
     StandSpot spot;
@@ -127,20 +145,7 @@ TEST_F(StandFixture, DrivingOntoAStandTakesAtLeastOneSecond) {
 
 TEST_F(StandFixture, AStraightPushbackEndsTwoAndAHalfStandRadiiBehindTheStand) {
     context.straightPushbacksOnly = true;
-    a.flightState = FlightState::Parked;
-    a.stand.spot = spot;
-    a.motion.lat = kStandLat;
-    a.motion.lon = kStandLon;
-    a.motion.heading = 0.0;
-    a.stream = {lf_sample({kStandLat, kStandLon}, 0.0, 0, true)};
-    // Its data moves south, behind the stand: two samples farther out and it leaves.
-    PositionSample away = lf_sample(lf_offset(-60.0, 0.0), 6.0, 500);
-    EXPECT_FALSE(gf_standSample(a, away, 400));
-    away = lf_sample(lf_offset(-90.0, 0.0), 6.0, 700);
-    EXPECT_TRUE(gf_standSample(a, away, 600));
-    EXPECT_TRUE(a.stand.pullOutPending);
-    a.stream.push_back(away);
-    context.cycle = 601;
+    parkOnStandAndLeaveSouth();
     play(3000);
     EXPECT_EQ(a.flightState, FlightState::PushedBack);
     EXPECT_NEAR(metersFromStand(), 75.0, 3.0);
@@ -235,18 +240,7 @@ TEST_F(StandFixture, APushbackTurnsTheWayTheRealAircraftPoints) {
     for (const double reportedDeg : {90.0, 270.0}) {
         SetUp();
         context.cycle = 0;
-        a.flightState = FlightState::Parked;
-        a.stand.spot = spot;
-        a.motion.lat = kStandLat;
-        a.motion.lon = kStandLon;
-        a.motion.heading = 0.0;
-        a.stream = {lf_sample({kStandLat, kStandLon}, 0.0, 0, true)};
-        PositionSample away = lf_sample(lf_offset(-60.0, 0.0), 6.0, 500);
-        gf_standSample(a, away, 400);
-        away = lf_sample(lf_offset(-90.0, 0.0), 6.0, 700);
-        ASSERT_TRUE(gf_standSample(a, away, 600));
-        a.stream.push_back(away);
-        context.cycle = 601;
+        parkOnStandAndLeaveSouth();
         for (int i = 0; i < 1000 && a.flightState != FlightState::PushingBack; ++i) play(1);
         ASSERT_EQ(a.flightState, FlightState::PushingBack);
         PositionSample report = lf_sample(lf_offset(-95.0, 0.0), 3.0, 2000);

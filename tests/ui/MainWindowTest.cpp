@@ -20,6 +20,7 @@
 #include "app/WindowLayout.h"
 #include "common/Log.h"
 #include "tests/support/TempFolder.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/MainWindow.h"
 #include "ui/StatusPainter.h"
 
@@ -29,31 +30,7 @@ using vorl::test::TempFolder;
 
 namespace {
 
-// The window with the program's own commands, before any run of the program exists: what the
-// controls do to the settings and the status line. What they do to a run is checked on the
-// whole program.
-struct Window : ::testing::Test {
-    TempFolder dir;
-    RunSlot noRun;
-    WindowCommands commands{gf_params(), gf_status(), gf_run(), gf_paths(), noRun};
-    std::unique_ptr<MainWindow> window;
-
-    void SetUp() override {
-        Log::instance().open(dir / "Log.txt");
-        gf_params().setFile(dir / "parameters.xml");
-        gf_params().readAll();
-        gf_run().resetAll();
-        gf_status().clearError();
-        gf_status().clearStatus();
-        window = std::make_unique<MainWindow>(commands);
-        gf_params().setControlHook([this](const Parameter& p) { window->syncControl(p.key()); });
-        window->show();
-    }
-    void TearDown() override {
-        gf_params().setControlHook({});
-        window.reset();
-        Log::instance().close();
-    }
+struct Window : test::WindowFixture<MainWindow> {
     template <typename T> T* get(int id) {
         auto* w = qobject_cast<T*>(window->control(id));
         EXPECT_NE(w, nullptr) << std::hex << id;

@@ -20,41 +20,16 @@
 #include "app/WindowCommands.h"
 #include "app/WindowLayout.h"
 #include "common/Log.h"
+#include "tests/ui/WindowFixture.h"
 #include "ui/win32/PngFile.h"
 #include "ui/win32/Win32FrontEnd.h"
 #include "ui/win32/Win32MainWindow.h"
 
 namespace fs = std::filesystem;
 using namespace vorl;
+using vorl::test::TempFolder;
 
 namespace {
-
-// A fresh folder below the system temp folder, removed with everything in it at the end.
-class TempFolder {
-  public:
-    TempFolder() {
-        static std::atomic<int> counter{0};
-        path_ = fs::temp_directory_path() /
-                ("vorl-win32-ui-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    fs::path operator/(std::string_view name) const { return path_ / name; }
-
-  private:
-    fs::path path_;
-};
-
-std::string lf_readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 std::uint32_t lf_bigEndian(const std::string& bytes, std::size_t at) {
     return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])) << 24 |
@@ -149,29 +124,7 @@ POINT lf_placeOf(HWND control) {
     return {rect.left, rect.top};
 }
 
-// The window with the program's own commands, before any run of the program exists.
-struct Win32Window : ::testing::Test {
-    TempFolder dir;
-    RunSlot noRun;
-    WindowCommands commands{gf_params(), gf_status(), gf_run(), gf_paths(), noRun};
-    std::unique_ptr<Win32MainWindow> window;
-
-    void SetUp() override {
-        Log::instance().open(dir / "Log.txt");
-        gf_params().setFile(dir / "parameters.xml");
-        gf_params().readAll();
-        gf_run().resetAll();
-        gf_status().clearError();
-        gf_status().clearStatus();
-        window = std::make_unique<Win32MainWindow>(commands);
-        gf_params().setControlHook([this](const Parameter& p) { window->syncControl(p.key()); });
-        window->show();
-    }
-    void TearDown() override {
-        gf_params().setControlHook({});
-        window.reset();
-        Log::instance().close();
-    }
+struct Win32Window : test::WindowFixture<Win32MainWindow> {
     HWND get(int id) {
         HWND control = window->control(id);
         EXPECT_NE(control, nullptr) << std::hex << id;
@@ -203,7 +156,7 @@ struct Win32Window : ::testing::Test {
     std::string status() { return gf_status().status(); }
     std::string log() {
         Log::instance().close();
-        const std::string text = lf_readFile(dir / "Log.txt");
+        const std::string text = test::readFile(dir / "Log.txt");
         return text;
     }
 };
@@ -369,14 +322,7 @@ TEST_F(Win32Window, DisplayShowsTheLatestFigures) {
 // The front-end with its own window: requests of other threads run on the window's thread,
 // in order, and the loop ends with the program's exit code.
 struct Win32Program : Win32Window {
-    void SetUp() override {
-        Log::instance().open(dir / "Log.txt");
-        gf_params().setFile(dir / "parameters.xml");
-        gf_params().readAll();
-        gf_run().resetAll();
-        gf_status().clearError();
-        gf_status().clearStatus();
-    }
+    void SetUp() override { freshProgramState(); }
     void TearDown() override { Log::instance().close(); }
 };
 
@@ -408,7 +354,7 @@ TEST_F(Win32Program, RequestsOfOtherThreadsRunOnTheWindowsThread) {
     EXPECT_EQ(fileValue("MAIN_WINDOW_X"), std::to_string(frame.left));
     EXPECT_EQ(fileValue("MAIN_WINDOW_Y"), std::to_string(frame.top));
 
-    const auto picture = lf_decodePng(lf_readFile(dir / "window.png"));
+    const auto picture = lf_decodePng(test::readFile(dir / "window.png"));
     ASSERT_TRUE(picture) << "the picture is saved when the program quits";
     EXPECT_EQ(picture->width, 880);
     EXPECT_EQ(picture->height, 516);
@@ -445,7 +391,7 @@ TEST_F(Win32Program, TheRunTimeEndsTheProgramWithAPicture) {
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(gf_run().windowClosed());
     EXPECT_EQ(gf_run().reason(), ClosingReason::UserClosedSim);
-    EXPECT_TRUE(lf_decodePng(lf_readFile(dir / "at-work.png")));
+    EXPECT_TRUE(lf_decodePng(test::readFile(dir / "at-work.png")));
     const std::string text = log();
     EXPECT_NE(text.find("Run time of 1 seconds is over"), std::string::npos);
     EXPECT_EQ(text.find("Window picture saved to "), text.rfind("Window picture saved to "))
@@ -460,7 +406,7 @@ TEST_F(Win32Program, ThePictureShowsTheReadersStatesAndTheMarkedSetting) {
     figures.traffic = LinkState::Error;
     frontEnd.window().setFigures(figures);
     ASSERT_TRUE(frontEnd.savePicture(dir / "states.png"));
-    const auto picture = lf_decodePng(lf_readFile(dir / "states.png"));
+    const auto picture = lf_decodePng(test::readFile(dir / "states.png"));
     ASSERT_TRUE(picture);
     // The icons are the only green and red in the status display: no error is shown.
     int green = 0;
