@@ -51,6 +51,31 @@ PlannerWorld world() {
 
 const ParkingClock kTuesdayTen{2, 20, 10.0};
 
+// A parked-traffic record `metres` north of the first stand of `rowOfStands`.
+ParkedRecord parkedAt(const std::string& callsign, double metres, std::uint16_t type = 7) {
+    ParkedRecord r;
+    r.callsign = callsign;
+    r.registration = "PH-" + callsign;
+    r.lat = 52.3 + metres / kMetersPerDegree;
+    r.lon = 4.76;
+    r.code.typeIndex = type;
+    return r;
+}
+
+PlannerSettings everyStand() {
+    PlannerSettings s;
+    s.customParkingPercentage = 100;
+    return s;
+}
+
+PlannerWorld parkedTrafficWorld(std::vector<ParkedRecord> records) {
+    PlannerWorld w = world();
+    w.identityOf = [](const ParkedRecord& r) { return r.code; };
+    w.parkedTrafficReceived = true;
+    w.parkedTraffic = std::move(records);
+    return w;
+}
+
 std::set<std::uint32_t> standsOf(const std::vector<PlannedPosition>& planned) {
     std::set<std::uint32_t> stands;
     for (const auto& p : planned) stands.insert(p.stand);
@@ -119,8 +144,7 @@ TEST(StaticParkingPlanner, FitLevelsLookBackAndSoftOptionsNeedTheSetting) {
     AirportState airport = rowOfStands(4, 100, 25);
     airport.stands[0].options = {option("PH-OLD", 2, "16")};       // seen two hours ago
     airport.stands[1].options = {option("PH-SOFT", 2, "20", false)}; // made up
-    PlannerSettings settings;
-    settings.customParkingPercentage = 100;
+    PlannerSettings settings = everyStand();
     StaticParkingPlanner planner(1);
     auto planned = planner.plan(airport, settings, world(), kTuesdayTen);
     ASSERT_EQ(planned.size(), 1u);
@@ -136,20 +160,8 @@ TEST(StaticParkingPlanner, FitLevelsLookBackAndSoftOptionsNeedTheSetting) {
 
 TEST(StaticParkingPlanner, ParkedTrafficTakesTheNearStandEvenWhenTooSmall) {
     AirportState airport = rowOfStands(3, 300, 10);
-    PlannerSettings settings;
-    settings.customParkingPercentage = 100;
-    PlannerWorld w = world();
-    w.parkedTrafficReceived = true;
-    ParkedRecord near;
-    near.callsign = "KLM55";
-    near.registration = "PH-PTA";
-    near.lat = 52.3 + 15 / kMetersPerDegree;
-    near.lon = 4.76;
-    ParkedRecord far = near;
-    far.callsign = "KLM56";
-    far.registration = "PH-PTB";
-    far.lat = 52.3 + (300 + 25) / kMetersPerDegree;
-    w.parkedTraffic = {near, far};
+    PlannerSettings settings = everyStand();
+    PlannerWorld w = parkedTrafficWorld({parkedAt("KLM55", 15), parkedAt("KLM56", 300 + 25)});
     StaticParkingPlanner planner(3);
     const auto planned = planner.plan(airport, settings, w, kTuesdayTen);
     ASSERT_EQ(planned.size(), 1u);
@@ -205,16 +217,8 @@ TEST(StaticParkingPlanner, LiveAircraftAtAStandBecomeRealOptionsOncePerHalfHour)
 TEST(StaticParkingPlanner, AircraftTheSimulatorShowsInRangeAreNotPlannedAgain) {
     AirportState airport = rowOfStands(6, 300, 25);
     for (Stand& stand : airport.stands) stand.options.push_back(option("PH-" + stand.id, 2, "18:24"));
-    PlannerSettings settings;
-    settings.customParkingPercentage = 100;
-    PlannerWorld w = world();
-    w.parkedTrafficReceived = true;
-    ParkedRecord parked;
-    parked.callsign = "KLM77";
-    parked.registration = "PH-PTC";
-    parked.lat = 52.3 + 5 / kMetersPerDegree;
-    parked.lon = 4.76;
-    w.parkedTraffic = {parked};
+    PlannerSettings settings = everyStand();
+    PlannerWorld w = parkedTrafficWorld({parkedAt("KLM77", 5)});
     w.inRangeCallsigns = {"KLM77", "CSPH-S3"};
 
     StaticParkingPlanner planner(5);
@@ -225,35 +229,6 @@ TEST(StaticParkingPlanner, AircraftTheSimulatorShowsInRangeAreNotPlannedAgain) {
         EXPECT_NE(p.registration, "PH-S3") << "a stand's aircraft the simulator shows already";
     }
 }
-
-namespace {
-
-// A parked-traffic record `metres` north of the first stand of `rowOfStands`.
-ParkedRecord parkedAt(const std::string& callsign, double metres, std::uint16_t type = 7) {
-    ParkedRecord r;
-    r.callsign = callsign;
-    r.registration = "PH-" + callsign;
-    r.lat = 52.3 + metres / kMetersPerDegree;
-    r.lon = 4.76;
-    r.code.typeIndex = type;
-    return r;
-}
-
-PlannerWorld parkedTrafficWorld(std::vector<ParkedRecord> records) {
-    PlannerWorld w = world();
-    w.identityOf = [](const ParkedRecord& r) { return r.code; };
-    w.parkedTrafficReceived = true;
-    w.parkedTraffic = std::move(records);
-    return w;
-}
-
-PlannerSettings everyStand() {
-    PlannerSettings s;
-    s.customParkingPercentage = 100;
-    return s;
-}
-
-} // namespace
 
 // A stand the aircraft stood at before, within 85 m, is only the alternative to a near stand:
 // a stand within 20 m takes the aircraft even when it is too small, and otherwise the nearest
