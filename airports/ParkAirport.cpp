@@ -273,35 +273,32 @@ void ParkAirport::makeWayForLive(std::uint32_t standNumber, const std::string& l
     const auto inTheWay = [&](std::uint32_t number) {
         return number == standNumber || std::find(target->adjacent.begin(), target->adjacent.end(), number) != target->adjacent.end();
     };
+    clearStands(inTheWay, [&](const Standing& s) {
+        const char* where = s.aircraft.stand == standNumber ? "" : " neighbour";
+        logLine("{}{:8}: {:8} {} makes way for{} {} {}", s.objectId == 0 ? "queued " : "", state_.stands[s.aircraft.stand - 1].id,
+                s.aircraft.callsign, s.aircraft.registration, where, liveCallsign, target->id);
+    });
+}
+
+void ParkAirport::parkLiveOver(std::uint32_t standNumber, const std::string& liveCallsign) {
+    const Stand* target = stand(standNumber);
+    if (target == nullptr) return;
+    clearStands([&](std::uint32_t number) { return number == standNumber; }, [&](const Standing& s) {
+        // The dash is the log's own Windows-1252 byte.
+        if (s.objectId != 0)
+            logLine("{:8}: {:8} parks over static {} \x97 static will be removed", target->id, liveCallsign, s.aircraft.callsign);
+    });
+}
+
+void ParkAirport::clearStands(const std::function<bool(std::uint32_t stand)>& inTheWay,
+                              const std::function<void(const Standing&)>& announce) {
     std::erase_if(planned_, [&](const PlannedPosition& p) { return inTheWay(p.stand); });
     for (auto it = standing_.begin(); it != standing_.end();) {
         if (!inTheWay(it->aircraft.stand)) {
             ++it;
             continue;
         }
-        const char* where = it->aircraft.stand == standNumber ? "" : " neighbour";
-        if (it->objectId == 0)
-            logLine("queued {:8}: {:8} {} makes way for{} {} {}", state_.stands[it->aircraft.stand - 1].id, it->aircraft.callsign,
-                    it->aircraft.registration, where, liveCallsign, target->id);
-        else
-            logLine("{:8}: {:8} {} makes way for{} {} {}", state_.stands[it->aircraft.stand - 1].id, it->aircraft.callsign,
-                    it->aircraft.registration, where, liveCallsign, target->id);
-        it = dropStatic(it);
-    }
-}
-
-void ParkAirport::parkLiveOver(std::uint32_t standNumber, const std::string& liveCallsign) {
-    const Stand* target = stand(standNumber);
-    if (target == nullptr) return;
-    std::erase_if(planned_, [&](const PlannedPosition& p) { return p.stand == standNumber; });
-    for (auto it = standing_.begin(); it != standing_.end();) {
-        if (it->aircraft.stand != standNumber) {
-            ++it;
-            continue;
-        }
-        // The dash is the log's own Windows-1252 byte.
-        if (it->objectId != 0)
-            logLine("{:8}: {:8} parks over static {} \x97 static will be removed", target->id, liveCallsign, it->aircraft.callsign);
+        announce(*it);
         it = dropStatic(it);
     }
 }

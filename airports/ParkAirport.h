@@ -143,6 +143,10 @@ private:
     void takePlan(std::vector<PlannedPosition> plan);
     // The static aircraft leaves the simulator (or its creation is withdrawn) and the airport.
     std::vector<Standing>::iterator dropStatic(std::vector<Standing>::iterator it);
+    // What is planned at the stands `inTheWay` accepts is dropped, and the static aircraft
+    // standing there leave, each `announce`d first.
+    void clearStands(const std::function<bool(std::uint32_t stand)>& inTheWay,
+                     const std::function<void(const Standing&)>& announce);
 };
 
 } // namespace vorl
