@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -82,6 +83,12 @@ void gf_useParentConsole();
 // Sets (or, with an empty value, removes) a variable of the process environment, visible to
 // getenv in libraries loaded afterwards.
 void gf_setEnvironment(const char* name, const std::string& value);
+
+#ifdef _WIN32
+// UTF-8 as UTF-16 for the W functions of Windows; what is not UTF-8 shows as replacement
+// characters instead of failing, and nothing at all comes back empty.
+std::wstring gf_utf8ToWideLenient(std::string_view utf8);
+#endif
 
 // UTF-8 text in the system's narrow code page, for interfaces that take 8-bit strings
 // (unchanged where the system code page is UTF-8 already).

@@ -1,7 +1,9 @@
 #include <windows.h>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <io.h>
+#include <climits>
 #include <cstdio>
 #include <stdlib.h>
 #include <knownfolders.h>
@@ -82,11 +84,17 @@ std::vector<fs::path> gf_protectedProgramFolders() {
 bool gf_beginFineTimer() { return timeBeginPeriod(1) == TIMERR_NOERROR; }
 void gf_endFineTimer() { timeEndPeriod(1); }
 
+std::wstring gf_utf8ToWideLenient(std::string_view utf8) {
+    if (utf8.empty() || utf8.size() > static_cast<std::size_t>(INT_MAX)) return {};
+    const int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (wideLength <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), wideLength);
+    return wide;
+}
+
 DynamicLibrary::DynamicLibrary(const std::string& name) {
-    const int wideLength = MultiByteToWideChar(CP_UTF8, 0, name.c_str(), -1, nullptr, 0);
-    std::wstring wide(wideLength > 0 ? static_cast<std::size_t>(wideLength) : 1u, L'\0');
-    if (wideLength > 0) MultiByteToWideChar(CP_UTF8, 0, name.c_str(), -1, wide.data(), wideLength);
-    HMODULE module = LoadLibraryW(wide.c_str());
+    HMODULE module = LoadLibraryW(gf_utf8ToWideLenient(name).c_str());
     if (!module) throw std::runtime_error(name + " could not be loaded: error " + std::to_string(GetLastError()));
     handle_ = module;
 }
@@ -131,11 +139,9 @@ void gf_useParentConsole() {
 void gf_setEnvironment(const char* name, const std::string& value) { _putenv_s(name, value.c_str()); }
 
 std::string gf_utf8ToSystemCodePage(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    if (wideLength <= 0) return utf8;
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), wideLength);
+    const std::wstring wide = gf_utf8ToWideLenient(utf8);
+    if (wide.empty()) return utf8;
+    const int wideLength = static_cast<int>(wide.size());
     const int narrowLength = WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
     if (narrowLength <= 0) return utf8;
     std::string narrow(static_cast<std::size_t>(narrowLength), '\0');

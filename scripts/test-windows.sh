@@ -13,11 +13,9 @@ project=$(cd "$(dirname "$0")/.." && pwd)
 cd "$project"
 bash scripts/windows.sh
 
-host_build=$(readlink -m "${HOST_BUILD_DIR:-build}")
-win_build=$(readlink -m "${WIN_BUILD_DIR:-build-win}")
+source scripts/lib/windows-build.sh
 seconds=${WINDOWS_RUN_SECONDS:-90}
-version=$(sed -n 's/^project(VORL VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-zip="$project/dist/VORL-$version-win64.zip"
+zip="$project/dist/$zip_name.zip"
 work="$win_build/test-windows"
 rm -rf "$work"
 mkdir -p "$work"
@@ -55,7 +53,7 @@ echo "test-windows: --production in a fresh install folder"
 install="$work/VORL"
 mkdir -p "$work/unpacked"
 (cd "$work/unpacked" && cmake -E tar xf "$zip")
-mv "$work/unpacked/VORL-$version-win64" "$install"
+mv "$work/unpacked/$zip_name" "$install"
 [ -f "$install/vorl.exe" ] && [ -d "$install/docs" ] && [ -f "$install/input/airports.enc" ] || fail "the zip lacks vorl.exe, docs/ or input/"
 [ ! -e "$install/SimConnect.dll" ] || fail "the zip must not ship SimConnect.dll"
 

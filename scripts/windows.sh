@@ -8,8 +8,7 @@
 set -euo pipefail
 project=$(cd "$(dirname "$0")/.." && pwd)
 cd "$project"
-host_build=$(readlink -m "${HOST_BUILD_DIR:-build}")
-win_build=$(readlink -m "${WIN_BUILD_DIR:-build-win}")
+source scripts/lib/windows-build.sh
 jobs=$(nproc)
 
 bash scripts/build-windows-deps.sh
@@ -24,8 +23,7 @@ cmake -S . -B "$win_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$project/cmake/mingw
     -DVORL_WINDOWS_PREFIX="$prefix" -DVORL_HOST_BUILD="$host_build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$win_build" -j "$jobs"
 
-version=$(sed -n 's/^project(VORL VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-name="VORL-$version-win64"
+name="$zip_name"
 stage="$win_build/dist/$name"
 rm -rf "$stage"
 mkdir -p "$stage"

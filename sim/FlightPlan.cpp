@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "common/Folders.h"
 #include "common/Log.h"
 #include "common/SafeWrite.h"
 #include "common/platform.h"
@@ -55,8 +56,7 @@ bool createFlightPlan(const FlightPlanRequest& request, const fs::path& folder, 
     SimSession& session = gf_simSession();
     std::lock_guard lock(gf_simOutbox().mutex());
     if (session.simConnectError.load() || !session.backend() || !session.handle()) return false;
-    const std::u8string utf8Path = path.u8string();
-    const std::string narrowPath = gf_utf8ToSystemCodePage(std::string(utf8Path.begin(), utf8Path.end()));
+    const std::string narrowPath = gf_utf8ToSystemCodePage(gf_utf8Text(path));
     if (simconnect::failed(session.backend()->aiSetAircraftFlightPlan(session.handle(), request.objectId,
                                                                       narrowPath.c_str(), simid::kReqFlightPlan))) {
         logImportant("{} creating a flight plan failed", request.label);

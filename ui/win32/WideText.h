@@ -9,10 +9,6 @@ namespace vorl {
 // logs what it could not show, as the Qt window does.
 std::wstring gf_toWide(std::string_view utf8);
 
-// For text the user must see even when it is not valid UTF-8: each invalid sequence shows as
-// U+FFFD instead of failing.
-std::wstring gf_toWideLenient(std::string_view utf8);
-
 // A control's UTF-16 text as the core's UTF-8; throws std::runtime_error on a lone surrogate.
 std::string gf_toUtf8(std::wstring_view wide);
 

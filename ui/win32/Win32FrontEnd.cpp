@@ -8,6 +8,7 @@
 #include "app/RunControl.h"
 #include "app/StatusFigures.h"
 #include "app/WindowPosition.h"
+#include "common/Folders.h"
 #include "common/Log.h"
 #include "common/TimeStamp.h"
 #include "ui/win32/PngFile.h"
@@ -17,16 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace vorl {
-namespace {
-
-// The log is UTF-8; a path's narrow form on Windows is the ANSI code page.
-std::string lf_pathText(const fs::path& file) {
-    const std::u8string text = file.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-} // namespace
-
 Win32FrontEnd::Win32FrontEnd(Commands& commands, std::optional<int> durationSeconds,
                              std::optional<fs::path> picture)
     : window_(std::make_unique<Win32MainWindow>(commands)), picture_(std::move(picture)),
@@ -131,10 +122,10 @@ bool Win32FrontEnd::savePicture(const fs::path& file) {
     std::string error = "the window could not be captured";
     const bool saved = image && gf_writePng(file, *image, &error);
     if (saved) {
-        logLine("Window picture saved to {}", lf_pathText(file));
+        logLine("Window picture saved to {}", gf_utf8Text(file));
     } else {
         logLine("Window picture: {}", error);
-        logImportant("Could not save the window picture to {}", lf_pathText(file));
+        logImportant("Could not save the window picture to {}", gf_utf8Text(file));
     }
     return saved;
 }

@@ -15,6 +15,7 @@
 #include "app/StatusBoard.h"
 #include "app/WindowLayout.h"
 #include "common/Log.h"
+#include "common/platform.h"
 #include "common/Names.h"
 #include "ui/win32/GdiStatusPainter.h"
 #include "ui/win32/WideText.h"
@@ -304,8 +305,8 @@ void Win32MainWindow::setTopMost(bool topMost) {
 }
 
 void Win32MainWindow::showWarning(const std::string& text) {
-    const std::wstring caption = gf_toWideLenient(kProgramName);
-    MessageBoxW(window_, gf_toWideLenient(text).c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+    const std::wstring caption = gf_utf8ToWideLenient(kProgramName);
+    MessageBoxW(window_, gf_utf8ToWideLenient(text).c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void Win32MainWindow::runOnceAfter(std::chrono::milliseconds delay, std::function<void()> call) {
