@@ -22,6 +22,8 @@ constexpr int kRecordsPerCycle = 2;
 constexpr std::size_t kCreationQueueBackPressure = 11;
 constexpr int kActivationCycles = 200;
 constexpr double kUserGroundClearNm = 0.08099352051835854; // 150 m
+constexpr double kHeldClearNm = 500.0 / 1852.0;
+constexpr double kHeldUserSpeedKt = 8.0;
 constexpr double kDefaultHalfWingspanNm = 17.0 / 1852.0;
 constexpr double kAirportLevelBandFt = 108.0;
 
@@ -369,8 +371,7 @@ void LiveTraffic::bufferRule(LiveAircraft& a, std::int32_t /*cycle*/) {
         return;
     }
     const PositionSample& first = s.front();
-    if (user_ && user_->onGround && settings_.collisionUserGround && first.airborne == 0 &&
-        gf_distanceNm(user_->position, {first.lat, first.lon}) <= kUserGroundClearNm) {
+    if (user_ && user_->onGround && waitsForUser(a, first)) {
         s.pop_front();
         return;
     }
@@ -397,6 +398,23 @@ void LiveTraffic::bufferRule(LiveAircraft& a, std::int32_t /*cycle*/) {
         return;
     }
     spawnLiveAc(a);
+}
+
+// An aircraft whose data began next to the user on the ground is held until it has stopped well
+// away from the user, and while the user taxis: appearing beside a user who is moving is what
+// makes the two collide.
+bool LiveTraffic::waitsForUser(LiveAircraft& a, const PositionSample& first) const {
+    const double userNm = gf_distanceNm(user_->position, {first.lat, first.lon});
+    if (a.heldForUser) {
+        if (user_->groundSpeedKt > kHeldUserSpeedKt) return true;
+        const bool clear = first.airborne == 0 && first.groundSpeed <= kHeldUserSpeedKt && userNm >= kHeldClearNm;
+        if (!clear) return true;
+    }
+    if (settings_.collisionUserGround && first.airborne == 0 && userNm <= kUserGroundClearNm) {
+        a.heldForUser = true;
+        return true;
+    }
+    return false;
 }
 
 std::string LiveTraffic::liveryKey(const LiveAircraft& a) const {

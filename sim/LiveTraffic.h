@@ -152,6 +152,7 @@ private:
     void clearLiveAtStand(const StandSpot& stand, const LiveAircraft& newcomer);
     bool isSuffixedDuplicate(const std::string& callsign, std::uint32_t selfId) const;
     std::string liveryKey(const LiveAircraft& aircraft) const;
+    bool waitsForUser(LiveAircraft& aircraft, const PositionSample& first) const;
 
     SimOutbox& outbox_;
     LiveTrafficHooks hooks_;

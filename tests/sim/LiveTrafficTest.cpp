@@ -124,3 +124,51 @@ TEST_F(LiveTrafficTest, ATouchAndGoClimbsAwayFromTheLandingRoll) {
     ASSERT_EQ(objects.size(), 1u);
     EXPECT_GT(objects[0].altitudeFt, 300.0) << "climbing with its data";
 }
+
+// Data that begins beside the user on the ground is held back until the aircraft has stopped
+// well away, and not at all shown while the user taxis: no aircraft appears next to a user who
+// is moving, nor drives out of the user's stand into view.
+TEST_F(LiveTrafficTest, AnAircraftStartingBesideTheUserOnTheGroundWaitsUntilItStandsWellAway) {
+    connect();
+    UserView user;
+    user.position = {kStartLat, kStartLon};
+    user.onGround = true;
+    LiveTrafficHooks hooks = makeHooks();
+    hooks.user = [&user] { return std::optional<UserView>(user); };
+    LiveTraffic traffic(gf_simOutbox(), std::move(hooks));
+    // Taxiing north from 100 m off the user at 40 kt, then standing 650 m off.
+    const auto taxiAway = [&](std::uint32_t hex, int startSecond) {
+        std::vector<TrafficRecord> records;
+        for (int s = 0; s <= 60; s += 3) {
+            TrafficRecord r = record(hex, "KLM" + std::to_string(hex % 100), startSecond + s, 40.0);
+            const double metres = 100.0 + std::min(s, 27) * 40.0 * 1852.0 / 3600.0;
+            const LatLon at = gf_destinationPoint(user.position, 0.0, metres / 1852.0 * kFeetPerNm);
+            r.lat = at.lat;
+            r.lon = at.lon;
+            r.altitude = 0.0;
+            r.airborne = 0;
+            r.groundSpeed = s < 27 ? 40.0 : 0.0;
+            r.track = 0.0;
+            records.push_back(r);
+        }
+        return records;
+    };
+
+    user.groundSpeedKt = 12.0;
+    traffic.refresh();
+    feed(traffic, taxiAway(0x484031, 0));
+    run(traffic, 6600);
+    EXPECT_TRUE(liveObjects().empty()) << "never shown while the user taxis";
+
+    user.groundSpeedKt = 0.0;
+    traffic.refresh();
+    feed(traffic, taxiAway(0x484032, clock / 100));
+    run(traffic, 6600);
+    const auto objects = liveObjects();
+    ASSERT_EQ(objects.size(), 1u);
+    const auto created = calls("AICreateNonATCAircraft");
+    ASSERT_EQ(created.size(), 1u);
+    EXPECT_GE(gf_distanceNm(user.position.lat, user.position.lon, created[0].value("lat", 0.0), created[0].value("lon", 0.0)) * 1852.0,
+              500.0)
+        << "it appears where it stopped, well away from the user";
+}
