@@ -267,15 +267,21 @@ const Stand* ParkAirport::stand(std::uint32_t number) const {
     return &state_.stands[number - 1];
 }
 
-void ParkAirport::makeWayForLive(std::uint32_t standNumber, const std::string& liveCallsign) {
+void ParkAirport::makeWayForLive(std::uint32_t standNumber, const std::string& liveCallsign, bool excludedStand) {
     const Stand* target = stand(standNumber);
     if (target == nullptr) return;
     const auto inTheWay = [&](std::uint32_t number) {
         return number == standNumber || std::find(target->adjacent.begin(), target->adjacent.end(), number) != target->adjacent.end();
     };
     clearStands(inTheWay, [&](const Standing& s) {
+        const std::string& at = state_.stands[s.aircraft.stand - 1].id;
+        // A stand too small for the live aircraft is taken only because it stopped there.
+        if (excludedStand && s.objectId != 0) {
+            logLine("{:8}: {:8} makes way for {} parking at excluded stand {}", at, s.aircraft.callsign, liveCallsign, target->id);
+            return;
+        }
         const char* where = s.aircraft.stand == standNumber ? "" : " neighbour";
-        logLine("{}{:8}: {:8} {} makes way for{} {} {}", s.objectId == 0 ? "queued " : "", state_.stands[s.aircraft.stand - 1].id,
+        logLine("{}{:8}: {:8} {} makes way for{} {} {}", s.objectId == 0 ? "queued " : "", at,
                 s.aircraft.callsign, s.aircraft.registration, where, liveCallsign, target->id);
     });
 }

@@ -86,7 +86,7 @@ public:
     LiveStandFind findLiveStand(const LiveStandQuery& query);
     const Stand* stand(std::uint32_t number) const;
     // Static aircraft on the stand or a neighbour of it leave, planned ones there are dropped.
-    void makeWayForLive(std::uint32_t standNumber, const std::string& liveCallsign);
+    void makeWayForLive(std::uint32_t standNumber, const std::string& liveCallsign, bool excludedStand = false);
     // A live aircraft appears parked on the stand: what is planned there goes, and a static
     // aircraft standing there is removed; the neighbours stay, as they stand beside it already.
     void parkLiveOver(std::uint32_t standNumber, const std::string& liveCallsign);

@@ -248,7 +248,7 @@ void ParkingLink::sendRemovals() {
 
 void ParkingLink::makeWayNow(const MakeWay& way) {
     if (way.spawned) park_.parkLiveOver(way.stand, way.callsign);
-    else park_.makeWayForLive(way.stand, way.callsign);
+    else park_.makeWayForLive(way.stand, way.callsign, way.excludedStand);
 }
 
 void ParkingLink::applyMessages() {
@@ -513,14 +513,16 @@ LiveStandHooks ParkingLink::liveStandHooks(std::function<void()> removeOneLivePa
         const LiveStandFind found = park_.findLiveStand(query);
         const Stand* stand = found.number != 0 ? park_.stand(found.number) : nullptr;
         if (stand == nullptr) return {};
-        return {StandSearch::Found, lf_spotOf(*stand)};
+        StandSpot spot = lf_spotOf(*stand);
+        spot.tooSmall = found.tooSmall;
+        return {StandSearch::Found, spot};
     };
     hooks.makeWay = [this](const StandSpot& stand, const LiveAircraft& a, bool spawned) {
         // The run loop never waits for the worker, which may hold the airport for seconds while
         // it waits for parked traffic: the way is made as soon as the airport is free again.
         {
             std::unique_lock lock(mutex_, std::try_to_lock);
-            const MakeWay way{stand.number, a.callsign(), spawned};
+            const MakeWay way{stand.number, a.callsign(), spawned, stand.tooSmall};
             if (lock.owns_lock()) makeWayNow(way);
             else {
                 std::lock_guard pending(messagesMutex_);

@@ -141,6 +141,7 @@ private:
         std::uint32_t stand = 0;
         std::string callsign;
         bool spawned = false;
+        bool excludedStand = false;
     };
     std::vector<MakeWay> makeWay_;
     struct Activation {

@@ -20,6 +20,8 @@ struct StandSpot {
     double radiusNm = 0.0;
     bool cargo = false;
     std::vector<std::uint32_t> adjacent;
+    // Its size or type excludes the aircraft; it was the only stand where the aircraft stopped.
+    bool tooSmall = false;
 };
 
 enum class StandSearch {

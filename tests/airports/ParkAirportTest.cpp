@@ -215,6 +215,23 @@ TEST(ParkAirport, StaticAircraftGiveWayToWhatComesTooClose) {
     const std::string expected = fmt::format("{:8}: {:8} parks over static {} \x97 static will be removed",
                                              park.stand(second.stand)->id, "KLM888", second.callsign);
     EXPECT_NE(readFile(rig.f.dir / "Log.txt").find(expected), std::string::npos) << readFile(rig.f.dir / "Log.txt");
+
+    // A live aircraft too large for the stand it stopped at takes it all the same; the static
+    // there says why it goes.
+    const StaticAircraft third = rig.created[2];
+    const Stand* thirdStand = park.stand(third.stand);
+    const LiveStandFind found = park.findLiveStand(
+        {{thirdStand->latitude, thirdStand->longitude}, 40.0 * kMetersToNm, AircraftCategory::Heavy, false, "KLM777", "PH-BIG", {}});
+    ASSERT_EQ(found.number, third.stand);
+    EXPECT_TRUE(found.tooSmall);
+    Log::instance().open(rig.f.dir / "Log.txt");
+    park.makeWayForLive(found.number, "KLM777", found.tooSmall);
+    Log::instance().close();
+    EXPECT_NE(readFile(rig.f.dir / "Log.txt")
+                  .find(fmt::format("{:8}: {:8} makes way for KLM777 parking at excluded stand {}", thirdStand->id, third.callsign,
+                                    thirdStand->id)),
+              std::string::npos)
+        << readFile(rig.f.dir / "Log.txt");
 }
 
 // A live aircraft whose data stops at the user's stand does not park there, and not on a stand
