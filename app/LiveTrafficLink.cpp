@@ -165,7 +165,7 @@ void LiveTrafficLink::requestRemoval(std::uint32_t hexId) {
     removals_.push_back(hexId);
 }
 
-void LiveTrafficLink::takeRecords(RtLink* link) {
+void LiveTrafficLink::update() {
     const std::int32_t cycle = advancePlayoutClock();
     std::vector<std::uint32_t> removals;
     {
@@ -173,6 +173,10 @@ void LiveTrafficLink::takeRecords(RtLink* link) {
         removals.swap(removals_);
     }
     for (const std::uint32_t hexId : removals) live_->removeHexId(hexId);
+    live_->update(cycle);
+}
+
+void LiveTrafficLink::takeRecords(RtLink* link) {
     if (link != nullptr) {
         TrafficHandOff& handOff = link->traffic().handOff();
         // Live batches are kept only while the loop takes them, so that a paused flight does
@@ -183,13 +187,10 @@ void LiveTrafficLink::takeRecords(RtLink* link) {
         handOff.takeLive(incoming_);
         if (!incoming_.empty()) live_->addRecords(incoming_);
     }
-    live_->admit(cycle);
+    live_->admit(playoutClock_.load());
 }
 
-void LiveTrafficLink::update() {
-    live_->update(playoutClock_.load());
-    live_->avoidCollisions();
-}
+void LiveTrafficLink::avoidCollisions() { live_->avoidCollisions(); }
 
 void LiveTrafficLink::onMessage(const SimMessage& message) { live_->onMessage(message); }
 

@@ -28,9 +28,11 @@ class LiveTrafficLink {
 public:
     LiveTrafficLink(const ProgramServices& services, ParkingLink& parking, LiveSnapshot& snapshot, LiveryMatching& liveries);
 
-    // Every cycle: new records admitted, then every aircraft moved on.
-    void takeRecords(RtLink* link);
+    // Every cycle, in this order: every aircraft moved on (the play-out clock advanced first),
+    // then new records admitted and one creation queued, then the user kept clear.
     void update();
+    void takeRecords(RtLink* link);
+    void avoidCollisions();
     void onMessage(const SimMessage& message);
     // Once a second: settings and surroundings refreshed, the parking's picture published.
     void perSecond();

@@ -108,15 +108,19 @@ void gf_mainLoop(ProgramRun& run) {
     std::uint64_t cycle = 0;
     while (!control.stopRequested()) {
         ++cycle;
-        gf_simCycle(cycle);
         if (!sim.simRunning.load() || sim.simConnectError.load()) {
+            // Paused: nothing is paced out to the simulator and no aircraft moves on.
             flight.notRunningCycle();
         } else {
             run.runPendingCommands();
             lf_routeSimInbox(run);
             run.parking().stepActivations();
-            run.live().takeRecords(run.realTraffic().link());
+            // The aircraft move and their positions go to the simulator thread first; new
+            // records and the next creation are taken in after, for the cycles to come.
             run.live().update();
+            gf_simCycle(cycle);
+            run.live().takeRecords(run.realTraffic().link());
+            run.live().avoidCollisions();
             if (sim.oneSecondTick.exchange(false)) {
                 flight.onTickWhileRunning();
                 run.ticks().onTick(std::time(nullptr), sim.simTimeEpoch.load());

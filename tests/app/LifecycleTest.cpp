@@ -153,11 +153,23 @@ TEST(Lifecycle, PausedFlightIsAnnouncedOnceEachWay) {
     ASSERT_TRUE(run.waitUntilServing()) << run.log();
     auto* sim = dynamic_cast<standin::SimStandIn*>(gf_simSession().backend());
     ASSERT_NE(sim, nullptr);
+    // What the program placed in the simulator, and where.
+    const auto placed = [&] {
+        std::map<std::uint32_t, std::pair<double, double>> found;
+        for (const auto& o : sim->objects())
+            if (o.id != sim->userObjectId()) found.emplace(o.id, std::make_pair(o.lat, o.lon));
+        return found;
+    };
+    // Traffic is on its way into the simulator when the flight pauses.
+    ASSERT_TRUE(run.waitFor([&] { return placed().size() >= 2; }, 60s)) << run.log();
     sim->setFlightRunning(false);
     ASSERT_TRUE(run.waitForLogCount(" Flight not running", 1)) << run.log();
     EXPECT_FALSE(gf_simulatorRunning());
-    std::this_thread::sleep_for(300ms);
+    std::this_thread::sleep_for(100ms); // what was handed over before the pause has gone out
+    const auto beforePause = placed();
+    std::this_thread::sleep_for(1500ms);
     EXPECT_EQ(run.count(" Flight not running"), 1u) << "announced once, not every cycle";
+    EXPECT_EQ(placed(), beforePause) << "nothing is created, moved or removed while the flight is paused";
     sim->setFlightRunning(true);
     ASSERT_TRUE(run.waitForLogCount(" Flight resumed", 1)) << run.log();
     EXPECT_TRUE(gf_simulatorRunning());
