@@ -1,0 +1,166 @@
+// The life of a live aircraft in the simulator stand-in: how it starts after its creation, the
+// ghosts and duplicates that give way, a new livery, keeping clear of the user, blocking.
+#include <cmath>
+#include <optional>
+
+#include "LiveTrafficFixture.h"
+
+using namespace vorl;
+using namespace vorl::test;
+
+namespace {
+
+constexpr double kFeetPerMeter = 1.0 / 0.3048;
+
+LatLon lf_moved(LatLon from, double northMeters, double eastMeters = 0.0) {
+    const LatLon north = gf_destinationPoint(from, 0.0, northMeters * kFeetPerMeter);
+    return gf_destinationPoint(north, 90.0, eastMeters * kFeetPerMeter);
+}
+
+double lf_meters(LatLon a, LatLon b) { return gf_distanceNm(a, b) * 1852.0; }
+
+} // namespace
+
+class LiveLifecycleTest : public LiveTrafficTest {
+protected:
+    // A report on the ground at `at`, `speedKt` along `trackDeg`.
+    static TrafficRecord groundRecord(std::uint32_t hex, const std::string& callsign, int second, LatLon at,
+                                      double speedKt, double trackDeg = 0.0) {
+        TrafficRecord r = record(hex, callsign, second, speedKt);
+        r.lat = at.lat;
+        r.lon = at.lon;
+        r.altitude = 0.0;
+        r.airborne = 0;
+        r.track = trackDeg;
+        return r;
+    }
+
+    // A report flying straight north along `lon` from `startLat`.
+    static TrafficRecord straightRecord(std::uint32_t hex, const std::string& callsign, int second, double startLat,
+                                        double lon, double altitudeFt) {
+        TrafficRecord r = record(hex, callsign, second);
+        r.lat = startLat + second * 110.0 / 3600.0 / 60.0;
+        r.lon = lon;
+        r.track = 0.0;
+        r.altitude = altitudeFt;
+        return r;
+    }
+
+    std::optional<standin::StandInObject> objectOf(const std::string& tail) const {
+        for (const auto& o : standIn->objects())
+            if (o.tailNumber == tail) return o;
+        return std::nullopt;
+    }
+
+    // The creation calls the simulator received for `tail`.
+    std::vector<nlohmann::json> creationsOf(const std::string& tail) const {
+        std::vector<nlohmann::json> found;
+        for (const auto& c : calls("AICreateNonATCAircraft"))
+            if (c.value("tail", "") == tail) found.push_back(c);
+        return found;
+    }
+
+    bool removed(std::uint32_t objectId) const {
+        for (const auto& c : calls("AIRemoveObject"))
+            if (c.value("objectId", 0u) == objectId) return true;
+        return false;
+    }
+
+    struct Sent {
+        int cycle = 0;
+        std::string what; // the event's name, or "position" for a position write
+        std::uint32_t data = 0;
+    };
+
+    // What the simulator received for `objectId`, in run cycles counted from the one in which the
+    // program took the object over after the simulator confirmed it (it froze the object then).
+    // One stand-in frame runs per cycle.
+    std::vector<Sent> sentTo(std::uint32_t objectId) const {
+        constexpr double kFrameMs = 1000.0 / 30.0;
+        std::optional<double> takenOverMs;
+        std::vector<Sent> sent;
+        for (const auto& e : standIn->trace()) {
+            const std::string call = e.value("call", "");
+            if (e.value("objectId", 0u) != objectId || (call != "TransmitClientEvent" && call != "SetDataOnSimObject"))
+                continue;
+            const std::string what = call == "SetDataOnSimObject" ? "position" : e.value("event", "");
+            const double ms = e.value("t", 0.0);
+            if (!takenOverMs && what == "FREEZE_LATITUDE_LONGITUDE_SET") takenOverMs = ms;
+            const int cycle = takenOverMs ? static_cast<int>(std::lround((ms - *takenOverMs) / kFrameMs)) : -1;
+            sent.push_back({cycle, what, e.value("data", 0u)});
+        }
+        return sent;
+    }
+};
+
+// Two seconds after the simulator confirms an aircraft it stands still with its lights toggled
+// twice (the simulator needs that before it takes light switches); then it starts moving with
+// engines and lights as its data says it is: flying, parked or taxiing.
+TEST_F(LiveLifecycleTest, ACreatedAircraftStartsMovingTwoSecondsLaterInTheStateOfItsData) {
+    connect();
+    const LatLon standAt{kStartLat - 0.02, kStartLon + 0.02};
+    const LatLon taxiFrom{kStartLat - 0.02, kStartLon + 0.04};
+    LiveTrafficHooks h = makeHooks();
+    h.stands.find = [standAt](const LiveAircraft&, LatLon at, bool) {
+        StandAnswer answer;
+        if (lf_meters(at, standAt) > 20.0) return answer;
+        answer.result = StandSearch::Found;
+        answer.spot.number = 7;
+        answer.spot.id = "D7";
+        answer.spot.lat = standAt.lat;
+        answer.spot.lon = standAt.lon;
+        answer.spot.radiusNm = 30.0 / 1852.0;
+        return answer;
+    };
+    LiveTraffic traffic(gf_simOutbox(), std::move(h));
+    std::vector<TrafficRecord> records;
+    for (int s = 0; s <= 60; s += 4) {
+        records.push_back(record(0x484001, "LOW1", s));
+        TrafficRecord high = record(0x484002, "HIGH2", s);
+        high.altitude = 12000.0;
+        records.push_back(high);
+        records.push_back(groundRecord(0x484004, "TAXI4", s, lf_moved(taxiFrom, 10.0 * s), 19.4));
+    }
+    for (int s = 0; s <= 60; s += 20) records.push_back(groundRecord(0x484003, "PARK3", s, standAt, 0.0));
+    feed(traffic, records);
+    run(traffic, 1500);
+
+    std::map<std::string, std::map<std::string, std::uint32_t>> startedWith;
+    for (const std::string tail : {"LOW1", "HIGH2", "PARK3", "TAXI4"}) {
+        SCOPED_TRACE(tail);
+        const auto object = objectOf(tail);
+        ASSERT_TRUE(object.has_value());
+        std::vector<int> toggles;
+        std::optional<int> firstMove;
+        for (const Sent& s : sentTo(object->id)) {
+            if (s.what == "ALL_LIGHTS_TOGGLE") {
+                toggles.push_back(s.cycle);
+                EXPECT_EQ(s.data, 0u);
+            }
+            if (s.what == "position" && !firstMove) firstMove = s.cycle;
+            if (firstMove && s.cycle == *firstMove && s.what != "position") startedWith[tail][s.what] = s.data;
+            EXPECT_FALSE(s.what.rfind("ENGINE_", 0) == 0 && s.cycle < 200) << "engines before the start";
+        }
+        EXPECT_EQ(toggles, (std::vector<int>{50, 100}));
+        EXPECT_EQ(firstMove, 200) << "not moved by the program before";
+    }
+    const auto& low = startedWith["LOW1"];
+    EXPECT_EQ(low.count("ENGINE_AUTO_START"), 1u);
+    EXPECT_EQ(low.at("NAV_LIGHTS_SET"), 1u);
+    EXPECT_EQ(low.at("BEACON_LIGHTS_SET"), 1u);
+    EXPECT_EQ(low.at("STROBES_SET"), 1u);
+    EXPECT_EQ(low.at("LANDING_LIGHTS_SET"), 1u) << "at 3000 ft";
+    const auto& high = startedWith["HIGH2"];
+    EXPECT_EQ(high.count("ENGINE_AUTO_START"), 1u);
+    EXPECT_EQ(high.at("NAV_LIGHTS_SET"), 1u);
+    EXPECT_EQ(high.at("BEACON_LIGHTS_SET"), 1u);
+    EXPECT_EQ(high.at("STROBES_SET"), 1u);
+    EXPECT_EQ(high.at("LANDING_LIGHTS_SET"), 0u) << "at 12000 ft";
+    const auto& parked = startedWith["PARK3"];
+    EXPECT_EQ(parked.count("ENGINE_AUTO_SHUTDOWN"), 1u);
+    EXPECT_EQ(parked.count("ENGINE_AUTO_START"), 0u);
+    const auto& taxiing = startedWith["TAXI4"];
+    EXPECT_EQ(taxiing.count("ENGINE_AUTO_START"), 1u);
+    EXPECT_EQ(taxiing.at("TAXI_LIGHTS_SET"), 1u);
+    EXPECT_EQ(taxiing.at("FLAPS_SET"), 3072u) << "the first flaps notch";
+}
