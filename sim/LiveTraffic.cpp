@@ -405,7 +405,9 @@ std::string LiveTraffic::liveryKey(const LiveAircraft& a) const {
 }
 
 bool LiveTraffic::isSuffixedDuplicate(const std::string& callsign, std::uint32_t selfId) const {
-    if (callsign.size() < 2) return false;
+    // The feed's double of a flight carries the flight's callsign with "_" appended; any other
+    // ending (KLM12 next to KLM1) is a flight of its own.
+    if (callsign.size() < 2 || callsign.back() != '_') return false;
     const std::string base = callsign.substr(0, callsign.size() - 1);
     return std::any_of(live_.begin(), live_.end(), [&](const LiveAircraft& o) {
         return o.id() != selfId && o.callsign() == base && o.presence.simState != SimState::RemovingFromSim &&
