@@ -164,3 +164,46 @@ TEST_F(LiveLifecycleTest, ACreatedAircraftStartsMovingTwoSecondsLaterInTheStateO
     EXPECT_EQ(taxiing.at("TAXI_LIGHTS_SET"), 1u);
     EXPECT_EQ(taxiing.at("FLAPS_SET"), 3072u) << "the first flaps notch";
 }
+
+// The feed sometimes shows a flight twice, the double with "_" after the callsign: the double
+// gives way whichever came first, and once taken for a ghost it stays away.
+TEST_F(LiveLifecycleTest, AFlightShownTwiceKeepsOnlyTheCallsignWithoutUnderscore) {
+    connect();
+    LiveTraffic traffic(gf_simOutbox(), makeHooks());
+    std::vector<TrafficRecord> records;
+    for (int s = 0; s <= 60; s += 4) {
+        records.push_back(record(0x484001, "KLM1", s));
+        records.push_back(record(0x39a001, "AFR2_", s));
+    }
+    feed(traffic, records);
+    run(traffic, 1000);
+    const auto ghost = objectOf("AFR2_");
+    ASSERT_TRUE(ghost.has_value());
+    ASSERT_TRUE(objectOf("KLM1").has_value());
+
+    records.clear();
+    for (int s = 8; s <= 60; s += 4) {
+        records.push_back(record(0x484002, "KLM1_", s));
+        records.push_back(record(0x484003, "KLM12", s)); // another flight
+        records.push_back(record(0x39a002, "AFR2", s));
+    }
+    feed(traffic, records);
+    run(traffic, 1000);
+    EXPECT_TRUE(creationsOf("KLM1_").empty());
+    EXPECT_EQ(creationsOf("KLM12").size(), 1u);
+    EXPECT_TRUE(objectOf("KLM1").has_value());
+    EXPECT_NE(logText().find("          AFR2_    is a ghost and will be removed, continue with AFR2\n"), std::string::npos);
+    EXPECT_TRUE(removed(ghost->id));
+    EXPECT_FALSE(objectOf("AFR2_").has_value());
+    EXPECT_TRUE(objectOf("AFR2").has_value());
+
+    // With AFR2 gone the ghost's reports still do not bring it back.
+    traffic.removeHexId(0x39a002);
+    records.clear();
+    const int now = clock / 100;
+    for (int s = now; s <= now + 40; s += 4) records.push_back(record(0x39a001, "AFR2_", s));
+    feed(traffic, records);
+    run(traffic, 1500);
+    EXPECT_FALSE(objectOf("AFR2").has_value());
+    EXPECT_EQ(creationsOf("AFR2_").size(), 1u);
+}
