@@ -610,8 +610,10 @@ void LiveTraffic::liveryRespawn(LiveAircraft& a) {
             here.stationary = 1;
             a.stream.clear();
         }
-        if (a.stream.empty()) a.stream.push_back(here);
-        else a.stream.front() = here;
+        // It starts again where it is and flies on to the sample it was approaching: without that
+        // sample an aircraft whose next report is yet to come would be dropped as one with a
+        // single report.
+        a.stream.push_front(here);
         a.presence.simState = SimState::LiveryRespawn;
         a.flightState = FlightState::Birth;
         if (a.presence.objectId == 0) {
