@@ -207,3 +207,62 @@ TEST_F(LiveLifecycleTest, AFlightShownTwiceKeepsOnlyTheCallsignWithoutUnderscore
     EXPECT_FALSE(objectOf("AFR2").has_value());
     EXPECT_EQ(creationsOf("AFR2_").size(), 1u);
 }
+
+// When the feed corrects a flight's type or operator, the livery that fits may be another one:
+// the aircraft is created again in that livery where it is, and flies on. Without livery
+// changes it keeps the one it has.
+TEST_F(LiveLifecycleTest, AnAircraftWhoseLiveryNoLongerFitsIsCreatedAgainWhereItIs) {
+    const std::string klmTitle = "FSLTL B738 KLM PH-BXA";
+    const std::string transaviaTitle = "FSLTL B738 Transavia PH-HSA";
+    standin::SimStandInConfig config;
+    config.liveryTitles = {kA320Title, klmTitle, transaviaTitle};
+    connect(config);
+    LiveTrafficHooks h = makeHooks();
+    h.matchLivery = [&](const LiveAircraft& a) -> std::optional<std::string> {
+        if (a.type == "A320") return kA320Title;
+        return a.callsign().rfind("TRA", 0) == 0 ? transaviaTitle : klmTitle;
+    };
+    settings.liveryChanges = false;
+    LiveTraffic traffic(gf_simOutbox(), std::move(h));
+    // One report every 4 s, each arriving as the feed's do, some seconds before it is due.
+    const auto fly = [&](int from, int to, const std::string& callsign, bool b738) {
+        for (int s = from; s < to; s += 4) {
+            TrafficRecord r = record(0x484005, callsign, s);
+            if (b738) {
+                r.type = "B738";
+                r.code.typeIndex = 5;
+            }
+            feed(traffic, {r});
+            run(traffic, 400);
+        }
+    };
+    fly(0, 16, "KLM5", false);
+    const auto first = objectOf("KLM5");
+    ASSERT_TRUE(first.has_value());
+    fly(16, 28, "KLM5", true); // another type
+    EXPECT_EQ(calls("AICreateNonATCAircraft").size(), 1u);
+    EXPECT_FALSE(removed(first->id));
+    EXPECT_EQ(objectOf("KLM5")->title, kA320Title);
+
+    settings.liveryChanges = true;
+    traffic.refresh();
+    fly(28, 48, "TRA5", true); // another operator
+    EXPECT_NE(logText().find("          TRA5     respawns\n"), std::string::npos);
+    EXPECT_TRUE(removed(first->id));
+    const auto again = creationsOf("TRA5");
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(again[0].value("title", ""), transaviaTitle);
+    // It appears where the old object was last put.
+    std::optional<LatLon> lastPut;
+    for (const auto& c : calls("SetDataOnSimObject"))
+        if (c.value("objectId", 0u) == first->id) lastPut = LatLon{c.value("lat", 0.0), c.value("lon", 0.0)};
+    ASSERT_TRUE(lastPut.has_value());
+    EXPECT_LT(lf_meters(*lastPut, {again[0].value("lat", 0.0), again[0].value("lon", 0.0)}), 5.0);
+    // And flies on with its reports.
+    const auto now = objectOf("TRA5");
+    ASSERT_TRUE(now.has_value());
+    EXPECT_EQ(now->title, transaviaTitle);
+    const TrafficRecord due = record(0x484005, "TRA5", clock / 100 - kPlayoutDelaySeconds);
+    EXPECT_LT(gf_distanceNm(now->lat, now->lon, due.lat, due.lon), 0.3);
+    EXPECT_GT(now->lat, lastPut->lat);
+}
