@@ -33,11 +33,12 @@ struct ConflictLimits {
 constexpr ConflictLimits kNarrow{4.0, 1000.0, 700.0};
 constexpr ConflictLimits kWide{6.0, 3000.0, 4000.0};
 
-// Whether an aircraft flying on its heading passes the user closer than the limits allow.
+// Whether an aircraft flying on its heading passes the user closer than the limits allow: the
+// user lies ahead of it, less than the cross distance off its track.
 bool lf_conflict(const UserView& user, LatLon position, double altitudeFt, double headingRad, const ConflictLimits& limits) {
     const double distanceNm = gf_distanceNm(user.position, position);
     if (distanceNm > limits.distanceNm || std::abs(altitudeFt - user.altitudeFt) >= limits.altitudeFt) return false;
-    const double bearing = gf_degToRad(gf_bearingDeg(user.position, position));
+    const double bearing = gf_degToRad(gf_bearingDeg(position, user.position));
     const double x = gf_normalisePi(headingRad - bearing);
     const double d = distanceNm * kFeetPerNm;
     return std::cos(x) * d > 0.0 && std::abs(std::sin(x)) * d <= limits.crossTrackFt;
