@@ -10,11 +10,9 @@ using namespace vorl::test;
 
 namespace {
 
-constexpr double kFeetPerMeter = 1.0 / 0.3048;
-
 LatLon lf_moved(LatLon from, double northMeters, double eastMeters = 0.0) {
-    const LatLon north = gf_destinationPoint(from, 0.0, northMeters * kFeetPerMeter);
-    return gf_destinationPoint(north, 90.0, eastMeters * kFeetPerMeter);
+    const LatLon north = gf_destinationPoint(from, 0.0, northMeters / 0.3048);
+    return gf_destinationPoint(north, 90.0, eastMeters / 0.3048);
 }
 
 double lf_meters(LatLon a, LatLon b) { return gf_distanceNm(a, b) * 1852.0; }
@@ -44,6 +42,13 @@ protected:
         r.track = 0.0;
         r.altitude = altitudeFt;
         return r;
+    }
+
+    // The user as the live traffic sees it, taken over at the once-a-second refresh.
+    LiveTrafficHooks hooksWithUser() {
+        LiveTrafficHooks h = makeHooks();
+        h.user = [this] { return user; };
+        return h;
     }
 
     std::optional<standin::StandInObject> objectOf(const std::string& tail) const {
@@ -91,6 +96,8 @@ protected:
         }
         return sent;
     }
+
+    std::optional<UserView> user;
 };
 
 // Two seconds after the simulator confirms an aircraft it stands still with its lights toggled
@@ -265,4 +272,92 @@ TEST_F(LiveLifecycleTest, AnAircraftWhoseLiveryNoLongerFitsIsCreatedAgainWhereIt
     const TrafficRecord due = record(0x484005, "TRA5", clock / 100 - kPlayoutDelaySeconds);
     EXPECT_LT(gf_distanceNm(now->lat, now->lon, due.lat, due.lon), 0.3);
     EXPECT_GT(now->lat, lastPut->lat);
+}
+
+// A newcomer that would appear on the ground where the user stands waits until its reports
+// have taken it clear of the user.
+TEST_F(LiveLifecycleTest, OnTheGroundANewcomerAppearsOnlyClearOfTheUser) {
+    connect();
+    const LatLon userAt{kStartLat, kStartLon};
+    user = UserView{.position = userAt, .halfWingspanNm = 0.00965, .onGround = true};
+    LiveTraffic traffic(gf_simOutbox(), hooksWithUser());
+    // Taxiing away north from the user, 40 m between reports.
+    std::vector<TrafficRecord> records;
+    for (int s = 0; s <= 60; s += 4) records.push_back(groundRecord(0x484007, "KLM7", s, lf_moved(userAt, 10.0 * s), 19.4));
+    feed(traffic, records);
+    run(traffic, 2500);
+    const auto created = creationsOf("KLM7");
+    ASSERT_EQ(created.size(), 1u);
+    const LatLon createdAt{created[0].value("lat", 0.0), created[0].value("lon", 0.0)};
+    EXPECT_LT(lf_meters(createdAt, lf_moved(userAt, 160.0)), 1.0) << "at its first report more than 150 m away";
+}
+
+// A user in the air is kept clear of live aircraft: one heading for the user within 4 NM and
+// 1000 ft, passing less than 700 ft from the user, is removed (a newcomer is not created within
+// wider limits); near the ground (500 ft or less) one on the ground within 1 NM and 50 ft of
+// the user's heading line is removed.
+TEST_F(LiveLifecycleTest, InTheAirTheUserIsKeptClearOfAircraftOnItsWay) {
+    connect();
+    LiveTraffic traffic(gf_simOutbox(), hooksWithUser());
+    const double lon = kStartLon;
+    const double nm = 1.0 / 60.0; // of latitude
+    const LatLon taxiFrom{kStartLat - 0.1, kStartLon};
+    std::vector<TrafficRecord> records;
+    for (int s = 0; s <= 60; s += 4) {
+        records.push_back(straightRecord(0x484011, "CONV1", s, kStartLat, lon, 3000.0));
+        records.push_back(straightRecord(0x484012, "HIGH2", s, kStartLat, lon, 4200.0));
+        records.push_back(straightRecord(0x484013, "WIDE3", s, kStartLat, lon + 0.004, 3000.0)); // 890 ft aside
+        records.push_back(straightRecord(0x484014, "FAR4", s, kStartLat - 2.0 * nm, lon, 3000.0));
+        records.push_back(straightRecord(0x484015, "AWAY5", s, kStartLat + 4.5 * nm, lon, 3000.0));
+        records.push_back(groundRecord(0x484016, "TAXI6", s, lf_moved(taxiFrom, 10.0 * s), 19.4));
+        records.push_back(groundRecord(0x484017, "TAXI7", s, lf_moved(taxiFrom, 10.0 * s, 100.0 * 0.3048), 19.4));
+        records.push_back(groundRecord(0x48401a, "TAXI8", s, lf_moved(taxiFrom, 1852.0 + 10.0 * s), 19.4));
+    }
+    feed(traffic, records);
+    run(traffic, 1400);
+    std::map<std::string, std::uint32_t> ids;
+    for (const std::string tail : {"CONV1", "HIGH2", "WIDE3", "FAR4", "AWAY5", "TAXI6", "TAXI7", "TAXI8"}) {
+        const auto object = objectOf(tail);
+        ASSERT_TRUE(object.has_value()) << tail;
+        ids[tail] = object->id;
+    }
+    const auto removedTails = [&] {
+        std::vector<std::string> tails;
+        for (const auto& [tail, id] : ids)
+            if (removed(id)) tails.push_back(tail);
+        return tails;
+    };
+
+    // 3 NM ahead of CONV1, crossing its way at its height.
+    const auto conv = objectOf("CONV1");
+    user = UserView{.position = {conv->lat + 3.0 * nm, conv->lon}, .altitudeFt = 3000.0, .aboveGroundFt = 3011.0,
+                    .headingDeg = 90.0, .groundSpeedKt = 250.0};
+    traffic.refresh();
+    run(traffic, 100);
+    EXPECT_EQ(removedTails(), std::vector<std::string>{"CONV1"});
+    // Newcomers heading for the user are not created within wider limits: 6 NM, 3000 ft.
+    records.clear();
+    const int now = clock / 100;
+    const double flown = now * 110.0 / 3600.0 * nm;
+    for (int s = now; s <= now + 40; s += 4) {
+        records.push_back(straightRecord(0x484018, "NEWC8", s, user->position.lat - 5.0 * nm - flown, lon, 3000.0));
+        records.push_back(straightRecord(0x484019, "NEWA9", s, user->position.lat + 2.0 * nm - flown, lon, 3000.0));
+    }
+    feed(traffic, records);
+    run(traffic, 1000);
+    EXPECT_TRUE(creationsOf("NEWC8").empty());
+    EXPECT_EQ(creationsOf("NEWA9").size(), 1u) << "flying away";
+    EXPECT_EQ(removedTails(), std::vector<std::string>{"CONV1"});
+
+    // Approaching on a line over TAXI6, first still 600 ft up, then 300 ft.
+    const auto taxi = objectOf("TAXI6");
+    user = UserView{.position = {taxi->lat - 0.5 * nm, taxi->lon}, .altitudeFt = 600.0, .aboveGroundFt = 600.0,
+                    .headingDeg = 0.0, .groundSpeedKt = 140.0};
+    traffic.refresh();
+    run(traffic, 100);
+    EXPECT_EQ(removedTails(), std::vector<std::string>{"CONV1"});
+    user->altitudeFt = user->aboveGroundFt = 300.0;
+    traffic.refresh();
+    run(traffic, 100);
+    EXPECT_EQ(removedTails(), (std::vector<std::string>{"CONV1", "TAXI6"}));
 }
