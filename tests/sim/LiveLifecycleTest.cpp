@@ -361,3 +361,46 @@ TEST_F(LiveLifecycleTest, InTheAirTheUserIsKeptClearOfAircraftOnItsWay) {
     run(traffic, 100);
     EXPECT_EQ(removedTails(), (std::vector<std::string>{"CONV1", "TAXI6"}));
 }
+
+// The window's Block command: the aircraft with that callsign leaves at once, from the simulator
+// or from the buffer, and stays away while its callsign is the blocked one.
+TEST_F(LiveLifecycleTest, ABlockedCallsignLeavesAtOnceAndStaysAway) {
+    connect();
+    LiveTraffic traffic(gf_simOutbox(), makeHooks());
+    const auto reports = [&](std::uint32_t hex, const std::string& callsign) {
+        std::vector<TrafficRecord> records;
+        for (int s = clock / 100; s <= clock / 100 + 40; s += 4) records.push_back(record(hex, callsign, s));
+        feed(traffic, records);
+    };
+    const auto block = [&](const std::string& callsign) {
+        settings.blockCallsign = callsign;
+        traffic.refresh();
+        return traffic.removeCallsign(callsign);
+    };
+    reports(0x484001, "KLM1");
+    run(traffic, 1000);
+    const auto klm1 = objectOf("KLM1");
+    ASSERT_TRUE(klm1.has_value());
+
+    reports(0x484002, "KLM2");
+    run(traffic, 10);
+    EXPECT_TRUE(block("KLM2"));
+    EXPECT_NE(logText().find(" KLM2     will be removed from buffer while blocked\n"), std::string::npos);
+    run(traffic, 1);
+    EXPECT_EQ(traffic.find(0x484002), nullptr) << "gone from the buffer before its first report is due";
+    run(traffic, 200);
+    reports(0x484002, "KLM2");
+    run(traffic, 1000);
+    EXPECT_TRUE(creationsOf("KLM2").empty());
+
+    EXPECT_TRUE(block("KLM1"));
+    EXPECT_NE(logText().find("KLM1     removed from simulator immediately while blocked\n"), std::string::npos);
+    run(traffic, 20);
+    EXPECT_TRUE(removed(klm1->id));
+    reports(0x484001, "KLM1");
+    reports(0x484002, "KLM2"); // no longer blocked
+    run(traffic, 1000);
+    EXPECT_EQ(creationsOf("KLM1").size(), 1u);
+    EXPECT_FALSE(objectOf("KLM1").has_value());
+    EXPECT_EQ(creationsOf("KLM2").size(), 1u);
+}
