@@ -11,8 +11,8 @@ using namespace vorl::test;
 namespace {
 
 LatLon lf_moved(LatLon from, double northMeters, double eastMeters = 0.0) {
-    const LatLon north = gf_destinationPoint(from, 0.0, northMeters / 0.3048);
-    return gf_destinationPoint(north, 90.0, eastMeters / 0.3048);
+    const LatLon north = gf_destinationPoint(from, 0.0, northMeters * kFeetPerMeter);
+    return gf_destinationPoint(north, 90.0, eastMeters * kFeetPerMeter);
 }
 
 double lf_meters(LatLon a, LatLon b) { return gf_distanceNm(a, b) * 1852.0; }
@@ -100,9 +100,9 @@ protected:
     std::optional<UserView> user;
 };
 
-// Two seconds after the simulator confirms an aircraft it stands still with its lights toggled
-// twice (the simulator needs that before it takes light switches); then it starts moving with
-// engines and lights as its data says it is: flying, parked or taxiing.
+// For two seconds after the simulator confirms an aircraft it stands still, its lights toggled
+// after half a second and after one; then it starts moving with engines, lights and flaps as its
+// data says it is: flying low or high, parked or taxiing.
 TEST_F(LiveLifecycleTest, ACreatedAircraftStartsMovingTwoSecondsLaterInTheStateOfItsData) {
     connect();
     const LatLon standAt{kStartLat - 0.02, kStartLon + 0.02};
@@ -310,7 +310,7 @@ TEST_F(LiveLifecycleTest, InTheAirTheUserIsKeptClearOfAircraftOnItsWay) {
         records.push_back(straightRecord(0x484014, "FAR4", s, kStartLat - 2.0 * nm, lon, 3000.0));
         records.push_back(straightRecord(0x484015, "AWAY5", s, kStartLat + 4.5 * nm, lon, 3000.0));
         records.push_back(groundRecord(0x484016, "TAXI6", s, lf_moved(taxiFrom, 10.0 * s), 19.4));
-        records.push_back(groundRecord(0x484017, "TAXI7", s, lf_moved(taxiFrom, 10.0 * s, 100.0 * 0.3048), 19.4));
+        records.push_back(groundRecord(0x484017, "TAXI7", s, lf_moved(taxiFrom, 10.0 * s, 100.0 / kFeetPerMeter), 19.4));
         records.push_back(groundRecord(0x48401a, "TAXI8", s, lf_moved(taxiFrom, 1852.0 + 10.0 * s), 19.4));
     }
     feed(traffic, records);
