@@ -35,11 +35,12 @@ struct ConflictLimits {
 constexpr ConflictLimits kNarrow{4.0, 1000.0, 700.0};
 constexpr ConflictLimits kWide{6.0, 3000.0, 4000.0};
 
-// Whether an aircraft flying on its heading passes the user closer than the limits allow.
+// Whether an aircraft flying on its heading passes the user closer than the limits allow: the
+// user lies ahead of it, less than the cross distance off its track.
 bool lf_conflict(const UserView& user, LatLon position, double altitudeFt, double headingRad, const ConflictLimits& limits) {
     const double distanceNm = gf_distanceNm(user.position, position);
     if (distanceNm > limits.distanceNm || std::abs(altitudeFt - user.altitudeFt) >= limits.altitudeFt) return false;
-    const double bearing = gf_degToRad(gf_bearingDeg(user.position, position));
+    const double bearing = gf_degToRad(gf_bearingDeg(position, user.position));
     const double x = gf_normalisePi(headingRad - bearing);
     const double d = distanceNm * kFeetPerNm;
     return std::cos(x) * d > 0.0 && std::abs(std::sin(x)) * d <= limits.crossTrackFt;
@@ -423,7 +424,9 @@ std::string LiveTraffic::liveryKey(const LiveAircraft& a) const {
 }
 
 bool LiveTraffic::isSuffixedDuplicate(const std::string& callsign, std::uint32_t selfId) const {
-    if (callsign.size() < 2) return false;
+    // The feed's double of a flight carries the flight's callsign with "_" appended; any other
+    // ending (KLM12 next to KLM1) is a flight of its own.
+    if (callsign.size() < 2 || callsign.back() != '_') return false;
     const std::string base = callsign.substr(0, callsign.size() - 1);
     return std::any_of(live_.begin(), live_.end(), [&](const LiveAircraft& o) {
         return o.id() != selfId && o.callsign() == base && o.presence.simState != SimState::RemovingFromSim &&
@@ -626,8 +629,10 @@ void LiveTraffic::liveryRespawn(LiveAircraft& a) {
             here.stationary = 1;
             a.stream.clear();
         }
-        if (a.stream.empty()) a.stream.push_back(here);
-        else a.stream.front() = here;
+        // It starts again where it is and flies on to the sample it was approaching: without that
+        // sample an aircraft whose next report is yet to come would be dropped as one with a
+        // single report.
+        a.stream.push_front(here);
         a.presence.simState = SimState::LiveryRespawn;
         a.flightState = FlightState::Birth;
         if (a.presence.objectId == 0) {

@@ -65,6 +65,7 @@ protected:
         for (int i = 0; i < count; ++i, ++clock) {
             traffic.admit(clock);
             traffic.update(clock);
+            traffic.avoidCollisions();
             cycle();
             for (const SimMessage& m : gf_simInbox().drain()) traffic.onMessage(m);
         }
