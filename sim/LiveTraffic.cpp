@@ -401,9 +401,9 @@ void LiveTraffic::bufferRule(LiveAircraft& a, std::int32_t /*cycle*/) {
     spawnLiveAc(a);
 }
 
-// An aircraft whose data began next to the user on the ground is held until it has stopped well
-// away from the user, and while the user taxis: appearing beside a user who is moving is what
-// makes the two collide.
+// An aircraft whose data began standing next to the user on the ground (at the neighbouring
+// stand, say) is held until it has stopped well away from the user, and while the user taxis:
+// appearing beside a user who is moving is what makes the two collide.
 bool LiveTraffic::waitsForUser(LiveAircraft& a, const PositionSample& first) const {
     const double userNm = gf_distanceNm(user_->position, {first.lat, first.lon});
     if (a.heldForUser) {
@@ -412,7 +412,7 @@ bool LiveTraffic::waitsForUser(LiveAircraft& a, const PositionSample& first) con
         if (!clear) return true;
     }
     if (settings_.collisionUserGround && first.airborne == 0 && userNm <= kUserGroundClearNm) {
-        a.heldForUser = true;
+        if (first.groundSpeed <= kHeldUserSpeedKt) a.heldForUser = true;
         return true;
     }
     return false;

@@ -1,5 +1,6 @@
 // Live aircraft from traffic records to objects of the simulator stand-in: admission of
 // records, the buffer rule, the livery, creation, movement and the limits.
+#include <algorithm>
 #include <cmath>
 
 #include "LiveTrafficFixture.h"
@@ -125,10 +126,10 @@ TEST_F(LiveTrafficTest, ATouchAndGoClimbsAwayFromTheLandingRoll) {
     EXPECT_GT(objects[0].altitudeFt, 300.0) << "climbing with its data";
 }
 
-// Data that begins beside the user on the ground is held back until the aircraft has stopped
-// well away, and not at all shown while the user taxis: no aircraft appears next to a user who
-// is moving, nor drives out of the user's stand into view.
-TEST_F(LiveTrafficTest, AnAircraftStartingBesideTheUserOnTheGroundWaitsUntilItStandsWellAway) {
+// An aircraft standing beside the user on the ground is held back until it has stopped well
+// away, and not shown at all while the user taxis: no aircraft drives out of the stand next to
+// the user into view.
+TEST_F(LiveTrafficTest, AnAircraftStandingBesideTheUserOnTheGroundWaitsUntilItStandsWellAway) {
     connect();
     UserView user;
     user.position = {kStartLat, kStartLon};
@@ -136,18 +137,19 @@ TEST_F(LiveTrafficTest, AnAircraftStartingBesideTheUserOnTheGroundWaitsUntilItSt
     LiveTrafficHooks hooks = makeHooks();
     hooks.user = [&user] { return std::optional<UserView>(user); };
     LiveTraffic traffic(gf_simOutbox(), std::move(hooks));
-    // Taxiing north from 100 m off the user at 40 kt, then standing 650 m off.
+    // Standing 100 m off the user, taxiing north at 40 kt, then standing 650 m off.
     const auto taxiAway = [&](std::uint32_t hex, int startSecond) {
         std::vector<TrafficRecord> records;
-        for (int s = 0; s <= 60; s += 3) {
+        for (int s = 0; s <= 66; s += 3) {
             TrafficRecord r = record(hex, "KLM" + std::to_string(hex % 100), startSecond + s, 40.0);
-            const double metres = 100.0 + std::min(s, 27) * 40.0 * 1852.0 / 3600.0;
+            const int moving = std::clamp(s - 6, 0, 27);
+            const double metres = 100.0 + moving * 40.0 * 1852.0 / 3600.0;
             const LatLon at = gf_destinationPoint(user.position, 0.0, metres / 1852.0 * kFeetPerNm);
             r.lat = at.lat;
             r.lon = at.lon;
             r.altitude = 0.0;
             r.airborne = 0;
-            r.groundSpeed = s < 27 ? 40.0 : 0.0;
+            r.groundSpeed = s > 6 && s < 33 ? 40.0 : 0.0;
             r.track = 0.0;
             records.push_back(r);
         }
@@ -157,13 +159,13 @@ TEST_F(LiveTrafficTest, AnAircraftStartingBesideTheUserOnTheGroundWaitsUntilItSt
     user.groundSpeedKt = 12.0;
     traffic.refresh();
     feed(traffic, taxiAway(0x484031, 0));
-    run(traffic, 6600);
+    run(traffic, 7200);
     EXPECT_TRUE(liveObjects().empty()) << "never shown while the user taxis";
 
     user.groundSpeedKt = 0.0;
     traffic.refresh();
     feed(traffic, taxiAway(0x484032, clock / 100));
-    run(traffic, 6600);
+    run(traffic, 7200);
     const auto objects = liveObjects();
     ASSERT_EQ(objects.size(), 1u);
     const auto created = calls("AICreateNonATCAircraft");
