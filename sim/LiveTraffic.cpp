@@ -48,6 +48,40 @@ bool lf_conflict(const UserView& user, LatLon position, double altitudeFt, doubl
 
 std::string lf_positionText(const LiveAircraft& a) { return fmt::format("{:.6f},{:.6f}", a.motion.lat, a.motion.lon); }
 
+// Where the simulator is asked to create the aircraft: its output position.
+CreateRequest lf_creationRequest(const LiveAircraft& a) {
+    CreateRequest request;
+    const AiPositionBlock out = a.output();
+    request.initPosition.Latitude = out.latitude;
+    request.initPosition.Longitude = out.longitude;
+    request.initPosition.Altitude = out.altitude;
+    request.initPosition.Pitch = gf_radToDeg(out.pitch);
+    request.initPosition.Bank = gf_radToDeg(out.bank);
+    request.initPosition.Heading = gf_radToDeg(out.heading);
+    request.initPosition.OnGround = 0;
+    request.initPosition.Airspeed = 0;
+    request.callsign = a.callsign();
+    request.liveryTitle = a.liveryTitle;
+    request.aircraftId = a.id();
+    return request;
+}
+
+// The output at the first sample: on a stand nose along the stand, taxiing towards the next
+// sample, in the air on the reported heading.
+void lf_placeAtFirstSample(LiveAircraft& a, bool onStand) {
+    const auto& s = a.stream;
+    const PositionSample& first = s.front();
+    a.motion = MotionState{};
+    a.motion.lat = first.lat;
+    a.motion.lon = first.lon;
+    a.motion.altitude = first.altitude;
+    double heading = first.headingValid != 0 ? gf_radToDeg(first.trueHeading) : first.track;
+    if (onStand) heading = gf_radToDeg(a.stand.spot.heading);
+    else if (a.groundMode && s.size() >= 2) heading = gf_bearingDeg({first.lat, first.lon}, {s[1].lat, s[1].lon});
+    a.motion.heading = gf_degToRad(heading);
+    a.motion.pitch = a.groundMode ? a.staticPitch : gf_wantedPitchRad(first.verticalRate);
+}
+
 } // namespace
 
 const char* gf_flightStateName(FlightState state) {
@@ -146,20 +180,7 @@ void LiveTraffic::admit(std::int32_t cycle) {
         logImportant("{} {} objectid = 0?", "lf_handleAddingStack", a->presence.label);
         return;
     }
-    CreateRequest request;
-    const AiPositionBlock out = a->output();
-    request.initPosition.Latitude = out.latitude;
-    request.initPosition.Longitude = out.longitude;
-    request.initPosition.Altitude = out.altitude;
-    request.initPosition.Pitch = gf_radToDeg(out.pitch);
-    request.initPosition.Bank = gf_radToDeg(out.bank);
-    request.initPosition.Heading = gf_radToDeg(out.heading);
-    request.initPosition.OnGround = 0;
-    request.initPosition.Airspeed = 0;
-    request.callsign = a->callsign();
-    request.liveryTitle = a->liveryTitle;
-    request.aircraftId = a->id();
-    outbox_.queueLiveCreation(std::move(request));
+    outbox_.queueLiveCreation(lf_creationRequest(*a));
 }
 
 void LiveTraffic::processNewRecord(const TrafficRecord& record, std::int32_t cycle) {
@@ -302,6 +323,7 @@ bool LiveTraffic::updateLiveAc(LiveAircraft& a, std::int32_t cycle) {
         case SimState::Buffer:
             if (!a.stream.empty() && a.stream.front().playoutTime <= cycle) bufferRule(a, cycle);
             break;
+        case SimState::Adding2Sim: keepUpWhileQueued(a, cycle); break;
         case SimState::Active:
             if (a.stream.empty()) {
                 logImportant("{} stream empty ? {}, hexid:{}, objectid:{}, alt:{:.0f} ft, lalo:{}, TAS:{:.0f}", "updateLiveAc",
@@ -476,18 +498,27 @@ void LiveTraffic::spawnLiveAc(LiveAircraft& a) {
         a.flightState = FlightState::Taxi;
     }
     a.groundMode = first.airborne == 0;
-    a.motion = MotionState{};
-    a.motion.lat = first.lat;
-    a.motion.lon = first.lon;
-    a.motion.altitude = first.altitude;
-    double heading = first.headingValid != 0 ? gf_radToDeg(first.trueHeading) : first.track;
-    if (onStand) heading = gf_radToDeg(a.stand.spot.heading);
-    else if (a.groundMode) heading = gf_bearingDeg({first.lat, first.lon}, {s[1].lat, s[1].lon});
-    a.motion.heading = gf_degToRad(heading);
-    a.motion.pitch = a.groundMode ? a.staticPitch : gf_wantedPitchRad(first.verticalRate);
+    lf_placeAtFirstSample(a, onStand);
     a.presence.simState = SimState::Adding2Sim;
     addingList_.push_back(a.id());
     if (!a.callsign().empty()) ghostCheck(a);
+}
+
+// Creations leave one every half second, so in a crowd an aircraft may wait its turn for
+// seconds: it moves on with its data meanwhile, so that it appears where its data is when it is
+// created rather than where it was when it was queued, and does not start out far behind.
+void LiveTraffic::keepUpWhileQueued(LiveAircraft& a, std::int32_t cycle) {
+    auto& s = a.stream;
+    if (a.flightState == FlightState::Parked || s.size() < 3 || s[1].playoutTime > cycle) return;
+    const auto sameMode = [&](const PositionSample& p) { return (p.airborne == 0) == a.groundMode; };
+    if (!sameMode(s[1]) || !sameMode(s[2])) return;
+    const bool listed = std::find(addingList_.begin(), addingList_.end(), a.id()) != addingList_.end();
+    const bool queued = !listed && outbox_.hasQueuedLiveCreation(a.id());
+    // Once sent, the simulator creates it where it was queued.
+    if (!listed && !queued) return;
+    s.pop_front();
+    lf_placeAtFirstSample(a, false);
+    if (queued) outbox_.replaceQueuedLiveCreation(lf_creationRequest(a));
 }
 
 void LiveTraffic::ghostCheck(const LiveAircraft& a) {

@@ -141,6 +141,7 @@ private:
     bool limitReached(const LiveAircraft& newcomer);
     void spawnLiveAc(LiveAircraft& aircraft);
     void ghostCheck(const LiveAircraft& aircraft);
+    void keepUpWhileQueued(LiveAircraft& aircraft, std::int32_t cycle);
     bool onCreated(const SimMessage& message);
     void activate(std::int32_t cycle);
     void activateLive(LiveAircraft& aircraft);

@@ -37,6 +37,16 @@ void SimOutbox::queueClientEventLocked(std::uint32_t objectId, std::uint32_t eve
 
 void SimOutbox::queueLiveCreation(CreateRequest request) { liveCreationQueue_.push_back(std::move(request)); }
 
+bool SimOutbox::hasQueuedLiveCreation(std::uint32_t aircraftId) const {
+    return std::any_of(liveCreationQueue_.begin(), liveCreationQueue_.end(),
+                       [&](const CreateRequest& r) { return r.aircraftId == aircraftId; });
+}
+
+void SimOutbox::replaceQueuedLiveCreation(const CreateRequest& request) {
+    for (CreateRequest& r : liveCreationQueue_)
+        if (r.aircraftId == request.aircraftId) r = request;
+}
+
 void SimOutbox::queueStaticCreation(CreateRequest request) { staticCreationQueue_.push_back(std::move(request)); }
 
 void SimOutbox::queueRemoval(std::uint32_t objectId) { removalQueue_.push_back(objectId); }

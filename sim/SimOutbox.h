@@ -44,6 +44,9 @@ public:
     // The same, for a caller that holds the outbox mutex already.
     void queueClientEventLocked(std::uint32_t objectId, std::uint32_t eventId, std::uint32_t data);
     void queueLiveCreation(CreateRequest request);
+    // A live creation still waiting its turn, and the request that takes its place.
+    bool hasQueuedLiveCreation(std::uint32_t aircraftId) const;
+    void replaceQueuedLiveCreation(const CreateRequest& request);
     void queueStaticCreation(CreateRequest request);
     void queueRemoval(std::uint32_t objectId);
     // Takes a creation that has not left its queue yet out again; true when one was found.

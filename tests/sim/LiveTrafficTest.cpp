@@ -174,3 +174,41 @@ TEST_F(LiveTrafficTest, AnAircraftStandingBesideTheUserOnTheGroundWaitsUntilItSt
               500.0)
         << "it appears where it stopped, well away from the user";
 }
+
+// Creations leave one every half second: in a crowd the last aircraft waits its turn for
+// seconds, and it still appears where its data is at its creation, not where it was queued.
+TEST_F(LiveTrafficTest, AnAircraftWaitingItsTurnForCreationAppearsWhereItsDataIsThen) {
+    connect();
+    LiveTraffic traffic(gf_simOutbox(), makeHooks());
+    constexpr int kCrowd = 10;
+    constexpr double kSpeedKt = 300.0;
+    std::vector<TrafficRecord> records;
+    for (int s = 0; s <= 30; s += 2)
+        for (int i = 0; i < kCrowd; ++i) {
+            TrafficRecord r = record(0x484100 + i, "KLM" + std::to_string(100 + i), s, kSpeedKt);
+            r.lon = kStartLon + 0.05 * i; // side by side, flying north
+            r.track = 0.0;
+            records.push_back(r);
+        }
+    feed(traffic, records);
+    std::map<std::string, int> createdAt; // callsign -> cycle the creation went out
+    for (int i = 0; i < 1500; ++i) {
+        run(traffic, 1);
+        for (const auto& c : calls("AICreateNonATCAircraft")) createdAt.emplace(c.value("tail", ""), clock);
+    }
+    ASSERT_EQ(createdAt.size(), static_cast<std::size_t>(kCrowd));
+    const auto last = std::max_element(createdAt.begin(), createdAt.end(),
+                                       [](const auto& x, const auto& y) { return x.second < y.second; });
+    const int index = std::stoi(last->first.substr(3)) - 100;
+    ASSERT_GT(last->second, 400) << "the last one waited several seconds";
+    // Where its records put it when the creation went out, flying north at 300 kt.
+    const double dataSecond = last->second / 100.0 - kPlayoutDelaySeconds;
+    const double dataLat = kStartLat + dataSecond * kSpeedKt / 3600.0 / 60.0;
+    for (const auto& c : calls("AICreateNonATCAircraft")) {
+        if (c.value("tail", "") != last->first) continue;
+        EXPECT_NEAR(c.value("lon", 0.0), kStartLon + 0.05 * index, 0.01);
+        // Within one report interval (2 s, 310 m) behind its data.
+        EXPECT_LT((dataLat - c.value("lat", 0.0)) * 60.0 * 1852.0, 320.0);
+        EXPECT_GT((dataLat - c.value("lat", 0.0)) * 60.0 * 1852.0, -10.0);
+    }
+}
