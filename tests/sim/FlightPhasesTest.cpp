@@ -254,7 +254,11 @@ TEST_F(FlightPhasesTest, ATakeOffRollsOnTheCentreLineRotatesAndClimbsAwayOnTheRe
     EXPECT_LT(largestDeviation(rolling, liftOff, height, [](const Shown&) { return kCgHeightFt; }).first, 0.5)
         << "it rolls on its wheels";
     EXPECT_LT(largestDeviation(rolling, shown.size(), aside, zero).first, 10.0) << "on the centre line";
-    // Take-off flaps, full power, landing lights and strobes before it leaves the ground.
+    // Take-off flaps, full power, landing lights and strobes early in the roll, before 80 kt.
+    const std::size_t eightyKt =
+        std::find_if(shown.begin() + rolling, shown.end(),
+                     [&](const Shown& s) { return speedKt(&s - shown.data()) >= 80.0; }) -
+        shown.begin();
     for (const auto& [event, data] :
          std::vector<std::pair<std::string, std::uint32_t>>{{"FLAPS_SET", kFlapsTakeOff},
                                                             {"THROTTLE_SET", kFullPower},
@@ -262,7 +266,7 @@ TEST_F(FlightPhasesTest, ATakeOffRollsOnTheCentreLineRotatesAndClimbsAwayOnTheRe
                                                             {"STROBES_SET", 1}}) {
         const Change* c = first(event, data);
         ASSERT_NE(c, nullptr) << event;
-        EXPECT_LT(c->at, liftOff) << event;
+        EXPECT_LT(c->at, eightyKt) << event;
     }
     // It leaves the ground at flying speed, nose up, about where its reports do.
     EXPECT_GE(speedKt(liftOff), 130.0);
@@ -287,8 +291,8 @@ TEST_F(FlightPhasesTest, ATakeOffRollsOnTheCentreLineRotatesAndClimbsAwayOnTheRe
 }
 
 // The aircraft's reports come down the 3° glide path at 140 kt from 700 ft to the aiming point
-// 1000 ft past the threshold, roll out on the centre line slowing by 4 kt a second to 36 kt and
-// leave the runway by a rapid exit 30° to the right.
+// 1000 ft past the threshold, roll out on the centre line slowing by 4 kt a second to 44 kt and
+// leave the runway by a rapid exit 30° to the right, turning onto it 5° every two seconds.
 TEST_F(FlightPhasesTest, ALandingFollowsTheGlidePathFlaresIntoTheTouchdownZoneAndRollsOutOntoTheExit) {
     const int touchdownSecond = 56;
     const double v = feetPerSecond(140.0);
@@ -297,12 +301,11 @@ TEST_F(FlightPhasesTest, ALandingFollowsTheGlidePathFlaresIntoTheTouchdownZoneAn
     path.report(-sinkFpm);
     for (int t = 8; t <= touchdownSecond; t += 8)
         path.to(t, 140.0, 0.0, -sinkFpm);
-    for (int t = touchdownSecond + 2; t <= touchdownSecond + 26; t += 2)
+    for (int t = touchdownSecond + 2; t <= touchdownSecond + 24; t += 2)
         path.to(t, 140.0 - 4.0 * (t - touchdownSecond), 0.0);
-    path.to(touchdownSecond + 28, 32.0, 10.0);
-    path.to(touchdownSecond + 30, 30.0, 20.0);
-    path.to(touchdownSecond + 32, 28.0, 30.0);
-    for (int t = touchdownSecond + 36; t <= touchdownSecond + 48; t += 4)
+    for (int track = 5; track <= 30; track += 5)
+        path.to(path.second + 2, std::max(25.0, 44.0 - 0.8 * track), track);
+    for (int t = touchdownSecond + 40; t <= touchdownSecond + 48; t += 4)
         path.to(t, 25.0, 30.0);
     fly(path.reports, touchdownSecond + 56);
 
