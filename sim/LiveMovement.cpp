@@ -145,6 +145,9 @@ void lf_planAir(LiveAircraft& a, const MovementContext& c, int n) {
     // In the flare the descent is the flare's own, down to the ground the simulator knows, not
     // to the altitude the samples give the runway.
     if (a.flareStage > 0) a.motion.altitudeStep = flareStep;
+    // Whether it is landing decides how low it may sink: an aircraft that turns up on short
+    // final is landing from its first leg, not kept from sinking like one low and not landing.
+    lf_airConfiguration(a, c, current.verticalRate);
     const CategoryRow& row = gf_categoryRow(a.category);
     const double climbStep = row.climbFpm / 6000.0;
     const double d = a.motion.altitudeStep;
@@ -174,7 +177,6 @@ void lf_planAir(LiveAircraft& a, const MovementContext& c, int n) {
     }
     a.verticalSpeedFps = next.verticalRate / 60.0;
     a.trueAirspeedKt = next.trueAirspeed > 0.0 ? next.trueAirspeed : next.groundSpeed;
-    lf_airConfiguration(a, c, current.verticalRate);
 }
 
 void lf_startTakeOff(LiveAircraft& a, SimOutbox* outbox, double altitudeStep) {
