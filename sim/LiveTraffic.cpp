@@ -506,10 +506,13 @@ void LiveTraffic::spawnLiveAc(LiveAircraft& a) {
 
 // Creations leave one every half second, so in a crowd an aircraft may wait its turn for
 // seconds: it moves on with its data meanwhile, so that it appears where its data is when it is
-// created rather than where it was when it was queued, and does not start out far behind.
+// created rather than where it was when it was queued, and does not start out far behind. In
+// the air it goes on to where its data will be when it starts to move, the activation's two
+// seconds after its creation: a fast aircraft would otherwise begin half a kilometre behind.
 void LiveTraffic::keepUpWhileQueued(LiveAircraft& a, std::int32_t cycle) {
     auto& s = a.stream;
-    if (a.flightState == FlightState::Parked || s.size() < 3 || s[1].playoutTime > cycle) return;
+    const int lead = a.groundMode ? 0 : kActivationCycles;
+    if (a.flightState == FlightState::Parked || s.size() < 3 || s[1].playoutTime > cycle + lead) return;
     const auto sameMode = [&](const PositionSample& p) { return (p.airborne == 0) == a.groundMode; };
     if (!sameMode(s[1]) || !sameMode(s[2])) return;
     const bool listed = std::find(addingList_.begin(), addingList_.end(), a.id()) != addingList_.end();
