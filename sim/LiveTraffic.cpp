@@ -67,14 +67,16 @@ CreateRequest lf_creationRequest(const LiveAircraft& a) {
 }
 
 // The output at the first sample: on a stand nose along the stand, taxiing towards the next
-// sample, in the air on the reported heading.
-void lf_placeAtFirstSample(LiveAircraft& a, bool onStand) {
+// sample, in the air on the reported heading. On the ground it stands at the airport's elevation
+// rather than at the samples' 0 ft, which lies under the ground of an airport above the sea
+// until the simulator's ground data arrives.
+void lf_placeAtFirstSample(LiveAircraft& a, bool onStand, std::optional<double> airportElevationFt) {
     const auto& s = a.stream;
     const PositionSample& first = s.front();
     a.motion = MotionState{};
     a.motion.lat = first.lat;
     a.motion.lon = first.lon;
-    a.motion.altitude = first.altitude;
+    a.motion.altitude = a.groundMode && airportElevationFt ? *airportElevationFt + a.cgHeightFt : first.altitude;
     double heading = first.headingValid != 0 ? gf_radToDeg(first.trueHeading) : first.track;
     if (onStand) heading = gf_radToDeg(a.stand.spot.heading);
     else if (a.groundMode && s.size() >= 2) heading = gf_bearingDeg({first.lat, first.lon}, {s[1].lat, s[1].lon});
@@ -498,7 +500,7 @@ void LiveTraffic::spawnLiveAc(LiveAircraft& a) {
         a.flightState = FlightState::Taxi;
     }
     a.groundMode = first.airborne == 0;
-    lf_placeAtFirstSample(a, onStand);
+    lf_placeAtFirstSample(a, onStand, context_.airportElevationFt);
     a.presence.simState = SimState::Adding2Sim;
     addingList_.push_back(a.id());
     if (!a.callsign().empty()) ghostCheck(a);
@@ -520,7 +522,7 @@ void LiveTraffic::keepUpWhileQueued(LiveAircraft& a, std::int32_t cycle) {
     // Once sent, the simulator creates it where it was queued.
     if (!listed && !queued) return;
     s.pop_front();
-    lf_placeAtFirstSample(a, false);
+    lf_placeAtFirstSample(a, false, context_.airportElevationFt);
     if (queued) outbox_.replaceQueuedLiveCreation(lf_creationRequest(a));
 }
 

@@ -215,3 +215,27 @@ TEST_F(LiveTrafficTest, AnAircraftWaitingItsTurnForCreationStartsWhereItsDataIsT
     }
 
 }
+
+// Ground reports give 0 ft: at an airport above the sea the aircraft is created on its ground,
+// not under it.
+TEST_F(LiveTrafficTest, AnAircraftOnTheGroundIsCreatedAtTheAirportsElevation) {
+    connect();
+    LiveTrafficHooks hooks = makeHooks();
+    hooks.airport = [] { return std::optional<AirportView>(AirportView{{kStartLat, kStartLon}, 1200.0}); };
+    LiveTraffic traffic(gf_simOutbox(), std::move(hooks));
+    std::vector<TrafficRecord> records;
+    for (int s = 0; s <= 12; s += 3) {
+        TrafficRecord r = record(0x484040, "KLM40", s, 15.0);
+        r.lat = kStartLat + s * 15.0 / 3600.0 / 60.0;
+        r.lon = kStartLon;
+        r.track = 0.0;
+        r.altitude = 0.0;
+        r.airborne = 0;
+        records.push_back(r);
+    }
+    feed(traffic, records);
+    run(traffic, 700);
+    const auto created = calls("AICreateNonATCAircraft");
+    ASSERT_EQ(created.size(), 1u);
+    EXPECT_NEAR(created[0].value("alt", 0.0), 1200.0, 1.0);
+}
