@@ -50,6 +50,7 @@ struct LiveStandState {
     std::optional<double> referenceNm;
     double farthestNm = 0.0;
     int stepsOut = 0;
+    std::optional<std::int32_t> firstStepDue; // when the first of those steps falls due
     bool arrivedByParking = false; // drove onto the stand (a wider zone), rather than born there
     bool goneFromStand = false;    // its data is far from the stand: it left unseen
     std::optional<LatLon> lastTry; // where the last stand search was made

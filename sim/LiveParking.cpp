@@ -39,18 +39,25 @@ void lf_resetStandZone(LiveAircraft& a, bool arrivedByParking) {
     a.stand.referenceNm.reset();
     a.stand.farthestNm = 0.0;
     a.stand.stepsOut = 0;
+    a.stand.firstStepDue.reset();
     a.stand.arrivedByParking = arrivedByParking;
     a.stand.goneFromStand = false;
 }
 
-// Its real counterpart leaves the stand: the departure is planned when the sample falls due.
-void lf_leaveStand(LiveAircraft& a, PositionSample& sample, std::int32_t cycle) {
+// Its real counterpart leaves the stand. Its reports arrive half a minute before they are
+// shown, so the departure is planned for when the real aircraft began to move: when its first
+// step away falls due, or, for one that left the zone in one stretch, the time that stretch
+// takes at taxi speed before this report.
+void lf_leaveStand(LiveAircraft& a, PositionSample& sample, std::int32_t cycle, double distanceNm) {
     sample.stationary = 0;
     a.stand.pullOutPending = true;
     if (a.pendingCourseChange && cycle - a.stand.parkedCycle < lf_towedWithinCycles(a.category)) a.stand.towed = true;
     a.pendingCourseChange = false;
     a.holding = false;
-    if (!a.stream.empty()) a.stream.front().playoutTime = cycle + 1;
+    const double stretchNm = std::max(distanceNm - a.stand.farthestNm, 0.0);
+    const std::int32_t began =
+        a.stand.firstStepDue.value_or(sample.playoutTime - gf_cyclesAtSpeed(stretchNm, std::max(a.taxiSpeedKt, 1.0)));
+    if (!a.stream.empty()) a.stream.front().playoutTime = std::max(cycle + 1, std::min(began, sample.playoutTime - 1));
 }
 
 PositionSample lf_sampleAt(const PositionSample& from, LatLon at, double speedKt, std::int32_t due) {
@@ -288,7 +295,7 @@ bool gf_standSample(LiveAircraft& a, PositionSample& sample, std::int32_t cycle)
             return false;
         }
         if (d > zone) {
-            lf_leaveStand(a, sample, cycle);
+            lf_leaveStand(a, sample, cycle, d);
             return true;
         }
         // Within the zone the reports wander around the stand; only steady steps away, far
@@ -299,15 +306,16 @@ bool gf_standSample(LiveAircraft& a, PositionSample& sample, std::int32_t cycle)
         }
         if (d >= a.stand.farthestNm + kStepOutNm) {
             a.stand.farthestNm = d;
-            ++a.stand.stepsOut;
+            if (a.stand.stepsOut++ == 0) a.stand.firstStepDue = sample.playoutTime;
         } else if (d <= a.stand.farthestNm - kStepOutNm) {
             a.stand.referenceNm = a.stand.farthestNm = d;
             a.stand.stepsOut = 0;
+            a.stand.firstStepDue.reset();
         }
         const double out = a.stand.farthestNm - *a.stand.referenceNm;
         const double w = a.halfWingspanNm;
         if ((a.stand.stepsOut >= kStepsOutToLeave && out >= 0.5 * w) || out > w) {
-            lf_leaveStand(a, sample, cycle);
+            lf_leaveStand(a, sample, cycle, d);
             return true;
         }
         return false;

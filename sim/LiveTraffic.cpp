@@ -484,6 +484,7 @@ void LiveTraffic::spawnLiveAc(LiveAircraft& a) {
         a.liveryTitle = *title;
         liveryCache_[a.id()] = *title;
     }
+    const auto reported = s;
     const PositionSample& first = s[0];
     bool onStand = false;
     if (first.airborne != 0) {
@@ -501,6 +502,9 @@ void LiveTraffic::spawnLiveAc(LiveAircraft& a) {
     }
     a.groundMode = first.airborne == 0;
     lf_placeAtFirstSample(a, onStand, context_.airportElevationFt);
+    // The stand took the place of its later reports; they still tell whether it is leaving.
+    if (onStand)
+        for (std::size_t i = 1; i < reported.size(); ++i) decodeExisting(a, reported[i], context_.cycle);
     a.presence.simState = SimState::Adding2Sim;
     addingList_.push_back(a.id());
     if (!a.callsign().empty()) ghostCheck(a);

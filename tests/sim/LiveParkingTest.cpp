@@ -252,3 +252,26 @@ TEST_F(StandFixture, APushbackTurnsTheWayTheRealAircraftPoints) {
             << "reported " << reportedDeg;
     }
 }
+
+// Reports arrive half a minute before they are shown: a parked aircraft whose reports step away
+// stays on its stand until the first step falls due, and only then pushes back.
+TEST_F(StandFixture, ADepartureBeginsWhenTheFirstStepAwayFallsDueNotWhenItsReportArrives) {
+    a.flightState = FlightState::Parked;
+    a.stand.spot = spot;
+    a.motion.lat = kStandLat;
+    a.motion.lon = kStandLon;
+    a.stream = {lf_sample({kStandLat, kStandLon}, 0.0, 60480000, true)}; // parked: due a week on
+    // A pushback south at 3 kt, 3.1 m every 2 s, all reported at cycle 100 though due from 3200 on.
+    for (int i = 1; i <= 4; ++i) {
+        PositionSample p = lf_sample(lf_offset(-3.1 * i, 0.0), 3.0, 3000 + 200 * i);
+        if (gf_standSample(a, p, 100)) a.stream.push_back(p);
+    }
+    ASSERT_TRUE(a.stand.pullOutPending);
+    context.cycle = 101;
+    play(3400 - 101 - 10); // until just before the first step away (the second report) is due
+    EXPECT_LT(metersFromStand(), 0.1) << "standing while the real aircraft stands";
+    EXPECT_EQ(a.flightState, FlightState::Parked);
+    play(300);
+    EXPECT_EQ(a.flightState, FlightState::PushingBack);
+    EXPECT_GT(metersFromStand(), 0.3) << "pushing back as the real one does";
+}

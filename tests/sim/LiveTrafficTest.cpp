@@ -239,3 +239,43 @@ TEST_F(LiveTrafficTest, AnAircraftOnTheGroundIsCreatedAtTheAirportsElevation) {
     ASSERT_EQ(created.size(), 1u);
     EXPECT_NEAR(created[0].value("alt", 0.0), 1200.0, 1.0);
 }
+
+// An aircraft first seen at a stand is placed on it, but its reports already on hand still
+// count: when they show it pushing back, it pushes back once they fall due, rather than standing
+// there until reports arriving later show it far away.
+TEST_F(LiveTrafficTest, AnAircraftBornOnAStandWhoseReportsAlreadyLeaveItPushesBack) {
+    connect();
+    LiveTrafficHooks hooks = makeHooks();
+    hooks.halfWingspanNm = [](const std::string&) { return std::optional<double>(17.0 / 1852.0); };
+    StandSpot stand;
+    stand.number = 3;
+    stand.id = "D3";
+    stand.lat = kStartLat;
+    stand.lon = kStartLon;
+    stand.heading = 0.0; // nose north
+    stand.radiusNm = 20.0 / 1852.0;
+    hooks.stands.find = [stand](const LiveAircraft&, LatLon, bool) { return StandAnswer{StandSearch::Found, stand}; };
+    LiveTraffic traffic(gf_simOutbox(), std::move(hooks));
+    // On the stand for 6 s, then pushed south at 3 kt (1.5 m/s).
+    std::vector<TrafficRecord> records;
+    for (int s = 0; s <= 40; s += 2) {
+        TrafficRecord r = record(0x484050, "KLM50", s, 0.0);
+        const double south = std::max(s - 6, 0) * 1.543;
+        r.lat = kStartLat - south / 1852.0 / 60.0;
+        r.lon = kStartLon;
+        r.altitude = 0.0;
+        r.airborne = 0;
+        r.groundSpeed = s > 6 ? 3.0 : 0.0;
+        r.track = s % 4 == 0 ? 178.0 : 182.0; // each report news to the feed's filter
+        records.push_back(r);
+    }
+    feed(traffic, records);
+    run(traffic, 1200); // created on the stand, shown until 7 s into the data
+    const auto atStand = liveObjects();
+    ASSERT_EQ(atStand.size(), 1u);
+    EXPECT_LT(gf_distanceNm(atStand[0].lat, atStand[0].lon, kStartLat, kStartLon) * 1852.0, 1.0) << "on the stand while its data stands";
+    run(traffic, 1500);
+    const auto later = liveObjects();
+    ASSERT_EQ(later.size(), 1u);
+    EXPECT_LT(later[0].lat, kStartLat - 5.0 / 1852.0 / 60.0) << "pushed back south with its data";
+}
