@@ -380,6 +380,7 @@ StandSearch gf_placeOnStandAtBirth(LiveAircraft& a, const MovementContext& c) {
     a.stand.spot = answer.spot;
     // The stream is its stand from now on; later samples tell when it leaves.
     while (s.size() > 1) s.pop_back();
+    const bool alreadyMoving = s.front().stationary == 0 && s.front().groundSpeed > 0.0;
     PositionSample& here = s.front();
     here.lat = answer.spot.lat;
     here.lon = answer.spot.lon;
@@ -389,6 +390,9 @@ StandSearch gf_placeOnStandAtBirth(LiveAircraft& a, const MovementContext& c) {
     a.flightState = FlightState::Parked;
     a.stand.parkedCycle = c.cycle;
     lf_resetStandZone(a, false);
+    // Seen first already moving off the stand (a pushback under way): its steps count from the
+    // stand itself, not from wherever its next report finds it.
+    if (alreadyMoving) a.stand.referenceNm = a.stand.farthestNm = 0.0;
     if (c.stands->recordUse) c.stands->recordUse(a.stand.spot, a);
     if (c.stands->maxParkCheck) c.stands->maxParkCheck(true);
     return StandSearch::Found;

@@ -240,42 +240,72 @@ TEST_F(LiveTrafficTest, AnAircraftOnTheGroundIsCreatedAtTheAirportsElevation) {
     EXPECT_NEAR(created[0].value("alt", 0.0), 1200.0, 1.0);
 }
 
-// An aircraft first seen at a stand is placed on it, but its reports already on hand still
-// count: when they show it pushing back, it pushes back once they fall due, rather than standing
-// there until reports arriving later show it far away.
-TEST_F(LiveTrafficTest, AnAircraftBornOnAStandWhoseReportsAlreadyLeaveItPushesBack) {
-    connect();
-    LiveTrafficHooks hooks = makeHooks();
-    hooks.halfWingspanNm = [](const std::string&) { return std::optional<double>(17.0 / 1852.0); };
+// Stand D3 nose north at the start point, taken by whatever stops near it; 30 m half wingspans.
+LiveTrafficHooks lf_withStandD3(LiveTrafficHooks hooks) {
+    hooks.halfWingspanNm = [](const std::string&) { return std::optional<double>(30.0 / 1852.0); };
     StandSpot stand;
     stand.number = 3;
     stand.id = "D3";
     stand.lat = kStartLat;
     stand.lon = kStartLon;
-    stand.heading = 0.0; // nose north
-    stand.radiusNm = 20.0 / 1852.0;
+    stand.radiusNm = 32.0 / 1852.0;
     hooks.stands.find = [stand](const LiveAircraft&, LatLon, bool) { return StandAnswer{StandSearch::Found, stand}; };
-    LiveTraffic traffic(gf_simOutbox(), std::move(hooks));
-    // On the stand for 6 s, then pushed south at 3 kt (1.5 m/s).
+    return hooks;
+}
+
+// A report `metresSouth` of stand D3 on the ground, at `speedKt`.
+TrafficRecord lf_behindD3(std::uint32_t hex, int second, double metresSouth, double speedKt, double track) {
+    TrafficRecord r;
+    r.hexId = hex;
+    r.callsign = "KLM" + std::to_string(hex % 100);
+    r.type = "A320";
+    r.code.typeIndex = 3;
+    r.registration = "PH-TST";
+    r.dataTime = 1'700'000'000 + second;
+    r.playoutTime = (second + kPlayoutDelaySeconds) * 100;
+    r.trueAirspeed = speedKt;
+    r.lat = kStartLat - metresSouth / 1852.0 / 60.0;
+    r.lon = kStartLon;
+    r.altitude = 0.0;
+    r.airborne = 0;
+    r.groundSpeed = speedKt;
+    r.track = track;
+    return r;
+}
+
+double lf_metresSouthOfD3(const standin::StandInObject& o) { return (kStartLat - o.lat) * 60.0 * 1852.0; }
+
+// An aircraft first seen at a stand is placed on it, but its reports already on hand still
+// count: when they show it pushing back, it pushes back once they fall due, rather than standing
+// there until reports arriving later show it far away.
+TEST_F(LiveTrafficTest, AnAircraftBornOnAStandWhoseReportsAlreadyLeaveItPushesBack) {
+    connect();
+    LiveTraffic traffic(gf_simOutbox(), lf_withStandD3(makeHooks()));
+    // On the stand for 6 s, then pushed south at 3 kt (1.5 m/s), a report every 2 s.
     std::vector<TrafficRecord> records;
-    for (int s = 0; s <= 40; s += 2) {
-        TrafficRecord r = record(0x484050, "KLM50", s, 0.0);
-        const double south = std::max(s - 6, 0) * 1.543;
-        r.lat = kStartLat - south / 1852.0 / 60.0;
-        r.lon = kStartLon;
-        r.altitude = 0.0;
-        r.airborne = 0;
-        r.groundSpeed = s > 6 ? 3.0 : 0.0;
-        r.track = s % 4 == 0 ? 178.0 : 182.0; // each report news to the feed's filter
-        records.push_back(r);
-    }
+    for (int s = 0; s <= 50; s += 2)
+        records.push_back(lf_behindD3(0x484050, s, std::max(s - 6, 0) * 1.543, s > 6 ? 3.0 : 0.0, s % 4 == 0 ? 178.0 : 182.0));
     feed(traffic, records);
     run(traffic, 1200); // created on the stand, shown until 7 s into the data
-    const auto atStand = liveObjects();
-    ASSERT_EQ(atStand.size(), 1u);
-    EXPECT_LT(gf_distanceNm(atStand[0].lat, atStand[0].lon, kStartLat, kStartLon) * 1852.0, 1.0) << "on the stand while its data stands";
+    ASSERT_EQ(liveObjects().size(), 1u);
+    EXPECT_LT(std::abs(lf_metresSouthOfD3(liveObjects()[0])), 1.0) << "on the stand while its data stands";
     run(traffic, 1500);
-    const auto later = liveObjects();
-    ASSERT_EQ(later.size(), 1u);
-    EXPECT_LT(later[0].lat, kStartLat - 5.0 / 1852.0 / 60.0) << "pushed back south with its data";
+    ASSERT_EQ(liveObjects().size(), 1u);
+    EXPECT_GT(lf_metresSouthOfD3(liveObjects()[0]), 5.0) << "pushed back south with its data";
+}
+
+// First seen already 10 m behind its stand and moving, with the feed's slow reports far apart:
+// it stands on the stand only until the push it is in falls due.
+TEST_F(LiveTrafficTest, AnAircraftFirstSeenPushingBackCountsItsStepsFromTheStand) {
+    connect();
+    LiveTraffic traffic(gf_simOutbox(), lf_withStandD3(makeHooks()));
+    std::vector<TrafficRecord> records;
+    for (int s = 0; s <= 64; s += 16) {
+        const double south = 10.0 + std::min(s, 32) * 1.543;
+        records.push_back(lf_behindD3(0x484051, s, south, s < 32 ? 3.0 : 0.0, 180.0));
+    }
+    feed(traffic, records);
+    run(traffic, 3000);
+    ASSERT_EQ(liveObjects().size(), 1u);
+    EXPECT_GT(lf_metresSouthOfD3(liveObjects()[0]), 5.0) << "pushing back by the time its push is shown";
 }
