@@ -21,18 +21,6 @@ double lf_meters(LatLon a, LatLon b) { return gf_distanceNm(a, b) * 1852.0; }
 
 class LiveLifecycleTest : public LiveTrafficTest {
 protected:
-    // A report on the ground at `at`, `speedKt` along `trackDeg`.
-    static TrafficRecord groundRecord(std::uint32_t hex, const std::string& callsign, int second, LatLon at,
-                                      double speedKt, double trackDeg = 0.0) {
-        TrafficRecord r = record(hex, callsign, second, speedKt);
-        r.lat = at.lat;
-        r.lon = at.lon;
-        r.altitude = 0.0;
-        r.airborne = 0;
-        r.track = trackDeg;
-        return r;
-    }
-
     // A report flying straight north along `lon` from `startLat`.
     static TrafficRecord straightRecord(std::uint32_t hex, const std::string& callsign, int second, double startLat,
                                         double lon, double altitudeFt) {
@@ -151,18 +139,15 @@ TEST_F(LiveLifecycleTest, ACreatedAircraftStartsMovingTwoSecondsLaterInTheStateO
         EXPECT_EQ(toggles, (std::vector<int>{50, 100}));
         EXPECT_EQ(firstMove, 200) << "not moved by the program before";
     }
-    const auto& low = startedWith["LOW1"];
-    EXPECT_EQ(low.count("ENGINE_AUTO_START"), 1u);
-    EXPECT_EQ(low.at("NAV_LIGHTS_SET"), 1u);
-    EXPECT_EQ(low.at("BEACON_LIGHTS_SET"), 1u);
-    EXPECT_EQ(low.at("STROBES_SET"), 1u);
-    EXPECT_EQ(low.at("LANDING_LIGHTS_SET"), 1u) << "at 3000 ft";
-    const auto& high = startedWith["HIGH2"];
-    EXPECT_EQ(high.count("ENGINE_AUTO_START"), 1u);
-    EXPECT_EQ(high.at("NAV_LIGHTS_SET"), 1u);
-    EXPECT_EQ(high.at("BEACON_LIGHTS_SET"), 1u);
-    EXPECT_EQ(high.at("STROBES_SET"), 1u);
-    EXPECT_EQ(high.at("LANDING_LIGHTS_SET"), 0u) << "at 12000 ft";
+    // Flying: engines, nav, beacon and strobes; the landing light only at 10000 ft or below.
+    for (const auto& [tail, landingLight] : {std::pair{"LOW1", 1u}, std::pair{"HIGH2", 0u}}) {
+        const auto& flying = startedWith[tail];
+        EXPECT_EQ(flying.count("ENGINE_AUTO_START"), 1u) << tail;
+        EXPECT_EQ(flying.at("NAV_LIGHTS_SET"), 1u) << tail;
+        EXPECT_EQ(flying.at("BEACON_LIGHTS_SET"), 1u) << tail;
+        EXPECT_EQ(flying.at("STROBES_SET"), 1u) << tail;
+        EXPECT_EQ(flying.at("LANDING_LIGHTS_SET"), landingLight) << tail;
+    }
     const auto& parked = startedWith["PARK3"];
     EXPECT_EQ(parked.count("ENGINE_AUTO_SHUTDOWN"), 1u);
     EXPECT_EQ(parked.count("ENGINE_AUTO_START"), 0u);

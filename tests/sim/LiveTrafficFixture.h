@@ -58,6 +58,18 @@ protected:
         return r;
     }
 
+    // A report on the ground at `at`, `speedKt` along `trackDeg`.
+    static TrafficRecord groundRecord(std::uint32_t hex, const std::string& callsign, int second, LatLon at,
+                                      double speedKt, double trackDeg = 0.0) {
+        TrafficRecord r = record(hex, callsign, second, speedKt);
+        r.lat = at.lat;
+        r.lon = at.lon;
+        r.altitude = 0.0;
+        r.airborne = 0;
+        r.track = trackDeg;
+        return r;
+    }
+
     void feed(LiveTraffic& traffic, std::vector<TrafficRecord> records) { traffic.addRecords(records); }
 
     // Main-loop cycles of 10 ms against simulator frames, the simulator's answers handed back.

@@ -141,17 +141,10 @@ TEST_F(LiveTrafficTest, AnAircraftStandingBesideTheUserOnTheGroundWaitsUntilItSt
     const auto taxiAway = [&](std::uint32_t hex, int startSecond) {
         std::vector<TrafficRecord> records;
         for (int s = 0; s <= 66; s += 3) {
-            TrafficRecord r = record(hex, "KLM" + std::to_string(hex % 100), startSecond + s, 40.0);
             const int moving = std::clamp(s - 6, 0, 27);
             const double metres = 100.0 + moving * 40.0 * 1852.0 / 3600.0;
             const LatLon at = gf_destinationPoint(user.position, 0.0, metres / 1852.0 * kFeetPerNm);
-            r.lat = at.lat;
-            r.lon = at.lon;
-            r.altitude = 0.0;
-            r.airborne = 0;
-            r.groundSpeed = s > 6 && s < 33 ? 40.0 : 0.0;
-            r.track = 0.0;
-            records.push_back(r);
+            records.push_back(groundRecord(hex, "KLM" + std::to_string(hex % 100), startSecond + s, at, s > 6 && s < 33 ? 40.0 : 0.0));
         }
         return records;
     };
@@ -224,21 +217,16 @@ TEST_F(LiveTrafficTest, AnAircraftOnTheGroundIsCreatedAtTheAirportsElevation) {
     hooks.airport = [] { return std::optional<AirportView>(AirportView{{kStartLat, kStartLon}, 1200.0}); };
     LiveTraffic traffic(gf_simOutbox(), std::move(hooks));
     std::vector<TrafficRecord> records;
-    for (int s = 0; s <= 12; s += 3) {
-        TrafficRecord r = record(0x484040, "KLM40", s, 15.0);
-        r.lat = kStartLat + s * 15.0 / 3600.0 / 60.0;
-        r.lon = kStartLon;
-        r.track = 0.0;
-        r.altitude = 0.0;
-        r.airborne = 0;
-        records.push_back(r);
-    }
+    for (int s = 0; s <= 12; s += 3)
+        records.push_back(groundRecord(0x484040, "KLM40", s, {kStartLat + s * 15.0 / 3600.0 / 60.0, kStartLon}, 15.0));
     feed(traffic, records);
     run(traffic, 700);
     const auto created = calls("AICreateNonATCAircraft");
     ASSERT_EQ(created.size(), 1u);
     EXPECT_NEAR(created[0].value("alt", 0.0), 1200.0, 1.0);
 }
+
+namespace {
 
 // Stand D3 nose north at the start point, taken by whatever stops near it; 30 m half wingspans.
 LiveTrafficHooks lf_withStandD3(LiveTrafficHooks hooks) {
@@ -253,27 +241,12 @@ LiveTrafficHooks lf_withStandD3(LiveTrafficHooks hooks) {
     return hooks;
 }
 
-// A report `metresSouth` of stand D3 on the ground, at `speedKt`.
-TrafficRecord lf_behindD3(std::uint32_t hex, int second, double metresSouth, double speedKt, double track) {
-    TrafficRecord r;
-    r.hexId = hex;
-    r.callsign = "KLM" + std::to_string(hex % 100);
-    r.type = "A320";
-    r.code.typeIndex = 3;
-    r.registration = "PH-TST";
-    r.dataTime = 1'700'000'000 + second;
-    r.playoutTime = (second + kPlayoutDelaySeconds) * 100;
-    r.trueAirspeed = speedKt;
-    r.lat = kStartLat - metresSouth / 1852.0 / 60.0;
-    r.lon = kStartLon;
-    r.altitude = 0.0;
-    r.airborne = 0;
-    r.groundSpeed = speedKt;
-    r.track = track;
-    return r;
-}
+// The point `metres` south of stand D3.
+LatLon lf_southOfD3(double metres) { return {kStartLat - metres / 1852.0 / 60.0, kStartLon}; }
 
 double lf_metresSouthOfD3(const standin::StandInObject& o) { return (kStartLat - o.lat) * 60.0 * 1852.0; }
+
+} // namespace
 
 // An aircraft first seen at a stand is placed on it, but its reports already on hand still
 // count: when they show it pushing back, it pushes back once they fall due, rather than standing
@@ -284,7 +257,8 @@ TEST_F(LiveTrafficTest, AnAircraftBornOnAStandWhoseReportsAlreadyLeaveItPushesBa
     // On the stand for 6 s, then pushed south at 3 kt (1.5 m/s), a report every 2 s.
     std::vector<TrafficRecord> records;
     for (int s = 0; s <= 50; s += 2)
-        records.push_back(lf_behindD3(0x484050, s, std::max(s - 6, 0) * 1.543, s > 6 ? 3.0 : 0.0, s % 4 == 0 ? 178.0 : 182.0));
+        records.push_back(groundRecord(0x484050, "KLM50", s, lf_southOfD3(std::max(s - 6, 0) * 1.543), s > 6 ? 3.0 : 0.0,
+                                       s % 4 == 0 ? 178.0 : 182.0));
     feed(traffic, records);
     run(traffic, 1200); // created on the stand, shown until 7 s into the data
     ASSERT_EQ(liveObjects().size(), 1u);
@@ -302,7 +276,7 @@ TEST_F(LiveTrafficTest, AnAircraftFirstSeenPushingBackCountsItsStepsFromTheStand
     std::vector<TrafficRecord> records;
     for (int s = 0; s <= 64; s += 16) {
         const double south = 10.0 + std::min(s, 32) * 1.543;
-        records.push_back(lf_behindD3(0x484051, s, south, s < 32 ? 3.0 : 0.0, 180.0));
+        records.push_back(groundRecord(0x484051, "KLM51", s, lf_southOfD3(south), s < 32 ? 3.0 : 0.0, 180.0));
     }
     feed(traffic, records);
     run(traffic, 3000);
